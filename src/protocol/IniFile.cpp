@@ -1,0 +1,123 @@
+#include "IniFile.h"
+
+#include "FileUtils.h"
+#include "NumFormat.h"
+
+#include <SimpleIni.h>
+
+namespace vxt {
+
+struct TMemIniFile::Impl {
+    CSimpleIniA ini{false, false, false};
+
+    std::string Value(const std::string &section, const std::string &key, const std::string &def, bool *found) const
+    {
+        const char *v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+        if (found) *found = v != nullptr;
+        return v ? std::string(v) : def;
+    }
+};
+
+TMemIniFile::TMemIniFile() : d(std::make_unique<Impl>()) {}
+
+TMemIniFile::TMemIniFile(const std::string &fileName) : d(std::make_unique<Impl>()), fileName_(fileName)
+{
+    if (FileExists(fileName)) LoadFromText(ReadFileBytes(fileName));
+}
+
+TMemIniFile::~TMemIniFile() = default;
+
+void TMemIniFile::Clear() { d->ini.Reset(); }
+
+void TMemIniFile::LoadFromText(const std::string &text)
+{
+    d->ini.Reset();
+    d->ini.LoadData(text.data(), text.size());
+}
+
+std::string TMemIniFile::ReadString(const std::string &section, const std::string &key, const std::string &def) const
+{
+    return d->Value(section, key, def, nullptr);
+}
+
+int32_t TMemIniFile::ReadInteger(const std::string &section, const std::string &key, int32_t def) const
+{
+    bool found;
+    std::string v = d->Value(section, key, std::string(), &found);
+    int32_t r;
+    return found && TryStrToInt(v, r) ? r : def;
+}
+
+bool TMemIniFile::ReadBool(const std::string &section, const std::string &key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TMemIniFile::WriteString(const std::string &section, const std::string &key, const std::string &value)
+{
+    d->ini.SetValue(section.c_str(), key.c_str(), value.c_str(), nullptr, true);
+}
+
+void TMemIniFile::WriteInteger(const std::string &section, const std::string &key, int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void TMemIniFile::WriteBool(const std::string &section, const std::string &key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+bool TMemIniFile::SectionExists(const std::string &section) const
+{
+    return d->ini.GetSection(section.c_str()) != nullptr;
+}
+
+bool TMemIniFile::ValueExists(const std::string &section, const std::string &key) const
+{
+    return d->ini.GetValue(section.c_str(), key.c_str(), nullptr) != nullptr;
+}
+
+std::vector<std::string> TMemIniFile::ReadSections() const
+{
+    CSimpleIniA::TNamesDepend names;
+    d->ini.GetAllSections(names);
+    names.sort(CSimpleIniA::Entry::LoadOrder());
+    std::vector<std::string> r;
+    for (const auto &n : names)
+        if (n.pItem && *n.pItem) r.emplace_back(n.pItem);   // keys before any section belong to none
+    return r;
+}
+
+std::vector<std::string> TMemIniFile::ReadSection(const std::string &section) const
+{
+    CSimpleIniA::TNamesDepend keys;
+    d->ini.GetAllKeys(section.c_str(), keys);
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
+    std::vector<std::string> r;
+    for (const auto &k : keys) r.emplace_back(k.pItem);
+    return r;
+}
+
+void TMemIniFile::EraseSection(const std::string &section) { d->ini.Delete(section.c_str(), nullptr, true); }
+
+void TMemIniFile::DeleteKey(const std::string &section, const std::string &key)
+{
+    d->ini.Delete(section.c_str(), key.c_str(), false);
+}
+
+std::string TMemIniFile::GetText() const
+{
+    std::string out;
+    for (const std::string &section : ReadSections()) {
+        out += "[" + section + "]\r\n";
+        for (const std::string &key : ReadSection(section))
+            out += key + "=" + d->Value(section, key, std::string(), nullptr) + "\r\n";
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TMemIniFile::UpdateFile() const { WriteFileAtomic(fileName_, GetText()); }
+
+}  // namespace vxt

@@ -1,0 +1,48 @@
+// One KProt message: COMMAND(KEY=value,KEY=value,); with escaped values.
+#pragma once
+
+#include "DateTime.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vxt {
+
+class TPacket {
+public:
+    TPacket() = default;
+
+    void SetCommand(const std::string &name);
+    void AddString(const std::string &key, const std::string &value) { AddValue(key, value); }
+    void AddInteger(const std::string &key, int32_t value);
+    void AddBoolean(const std::string &key, bool value);
+    void AddFloat(const std::string &key, double value);
+    void AddDateTime(const std::string &key, TDateTime value);
+
+    std::string GetString(const std::string &key, const std::string &def) const;
+    int32_t GetInteger(const std::string &key, int32_t def) const;   // raises EConvertError
+    bool GetBoolean(const std::string &key, bool def) const;
+    double GetFloat(const std::string &key, double def) const;       // raises EConvertError
+    TDateTime GetDateTime(const std::string &key, TDateTime def) const;
+
+    void SetText(const std::string &s) { Text = s; }
+    const std::string &GetText() const { return Text; }
+    std::string GetCommand() const;
+    bool IsCommand(const std::string &name) const;
+
+    // The field's value as it stands in the text, still escaped (empty when absent).
+    std::string GetRawValue(const std::string &key) const;
+
+    std::string Text;
+
+private:
+    void AddValue(const std::string &key, const std::string &value);
+    std::string GetValue(const std::string &key) const;
+};
+
+// The value escapes: "," "/co", "=" "/eq", "(" "/sp", ")" "/ep", ";" "/sc".
+std::string KProtEscape(const std::string &value);
+// Reads the codes back; any other "/" and the two characters after it yield nothing.
+std::string KProtUnescape(const std::string &raw);
+
+}  // namespace vxt

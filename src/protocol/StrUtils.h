@@ -1,0 +1,26 @@
+// Small string helpers with the byte-wise (8-bit, ASCII case) rules the device protocol uses.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vxt {
+
+// The conversion failure of a text that is not a number; its text is shown to the user as it stands.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string UpperCase(const std::string &s);   // ASCII letters only
+std::string LowerCase(const std::string &s);
+std::string Trim(const std::string &s);        // drops characters <= ' ' at both ends
+bool Contains(const std::string &s, const std::string &part);
+bool StartsWith(const std::string &s, const std::string &prefix);
+bool EndsWith(const std::string &s, const std::string &suffix);
+std::string IntToStr(long long v);
+
+// printf-style formatting of the fixed message texts ("%s", "%d").
+std::string Format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace vxt

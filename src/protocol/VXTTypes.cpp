@@ -1,0 +1,59 @@
+#include "VXTTypes.h"
+
+#include "FileUtils.h"
+#include "IniFile.h"
+#include "VeltoSite.h"
+
+namespace vxt {
+
+namespace {
+
+// The Hostlink and DF1 rule: source, type and scale decide; word bit is type 5, float type 3.
+TTagKind SimpleTagKind(uint8_t source, uint8_t type, uint8_t scale)
+{
+    if (source == 1 || source == 2 || source == 3 || (source == 0 && type == 5)) return KindDigital;
+    if (scale == 0 && (source == 4 || (source == 0 && type != 3 && type != 5))) return KindInteger;
+    return KindFloat;
+}
+
+bool ProbeConfig(const std::string &fileName, const char *fileType, const char *fileVersion)
+{
+    if (!FileExists(fileName)) return false;
+    TMemIniFile ini(fileName);
+    return ini.ReadString("GENERAL", "FILETYPE", "") == fileType &&
+           ini.ReadString("GENERAL", "FILEVERSION", "") == fileVersion;
+}
+
+}  // namespace
+
+TTagKind ModbusTagKind(const TModbusTagConfig &t)
+{
+    if (t.Source == 1 || t.Source == 2 || t.Source == 3 ||
+        (t.Source == 0 && (t.RegTable == 2 || t.RegTable == 3)) || (t.Source == 0 && t.Type == 7))
+        return KindDigital;
+    if (t.Scale == 0 &&
+        (t.Source == 4 || (t.Source == 0 && (t.RegTable == 0 || t.RegTable == 1) && t.Type != 4 && t.Type != 5 &&
+                           t.Type != 7)))
+        return KindInteger;
+    return KindFloat;
+}
+
+TTagKind HostlinkTagKind(const THostlinkTagConfig &t) { return SimpleTagKind(t.Source, t.Type, t.Scale); }
+
+TTagKind DF1TagKind(const TDF1TagConfig &t) { return SimpleTagKind(t.Source, t.Type, t.Scale); }
+
+bool IsModbusConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "MB", "1.0"); }
+
+bool IsHostlinkConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "HL", "1.0"); }
+
+bool IsDF1ConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "DF1", "2.0"); }
+
+bool IsSiteFile(const std::string &fileName)
+{
+    if (!FileExists(fileName)) return false;
+    TVeltoSite site(fileName);
+    TSiteHeader h = site.ReadHeader();
+    return site.Size() >= 8 && h.Version == 1 && h.TotalSize == uint32_t(site.Size());
+}
+
+}  // namespace vxt

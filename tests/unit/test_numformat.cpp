@@ -1,0 +1,74 @@
+#include "DateTime.h"
+#include "NumFormat.h"
+#include "StrUtils.h"
+
+#include <gtest/gtest.h>
+
+using namespace vxt;
+
+TEST(NumFormat, FloatToStrGeneralForm)
+{
+    SetDecimalSeparator('.');
+    EXPECT_EQ(FloatToStr(0), "0");
+    EXPECT_EQ(FloatToStr(1.5), "1.5");
+    EXPECT_EQ(FloatToStr(-25), "-25");
+    EXPECT_EQ(FloatToStr(double(0.1f)), "0.100000001490116");
+    EXPECT_EQ(FloatToStr(0.00001), "0.00001");
+    EXPECT_EQ(FloatToStr(0.0000015), "1.5E-6");
+    EXPECT_EQ(FloatToStr(123456789012345.0), "123456789012345");
+    EXPECT_EQ(FloatToStr(1e15), "1E15");
+    EXPECT_EQ(FloatToStr(-2.5e20), "-2.5E20");
+    EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
+    SetDecimalSeparator(',');
+    EXPECT_EQ(FloatToStr(1.5), "1,5");
+    EXPECT_EQ(FloatToStr(0.0000015), "1,5E-6");
+    SetDecimalSeparator('.');
+}
+
+TEST(NumFormat, StrToFloatHonoursSeparator)
+{
+    SetDecimalSeparator(',');
+    EXPECT_DOUBLE_EQ(StrToFloat(" 1,5 "), 1.5);
+    EXPECT_DOUBLE_EQ(StrToFloat("-2,5e2"), -250);
+    EXPECT_THROW(StrToFloat("1.5"), EConvertError);
+    SetDecimalSeparator('.');
+    EXPECT_DOUBLE_EQ(StrToFloat("+.5"), 0.5);
+    EXPECT_DOUBLE_EQ(StrToFloat("3."), 3);
+    EXPECT_DOUBLE_EQ(StrToFloat("1e-400"), 0);
+    for (const char *bad : {"", ".", "e5", "1e", "1e+", "1..2", "1 2", "0x10", "1e5x", "1e999"})
+        EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
+    try {
+        StrToFloat("abc");
+        FAIL();
+    } catch (const EConvertError &e) {
+        EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
+    }
+    try {
+        StrToInt("x1");
+        FAIL();
+    } catch (const EConvertError &e) {
+        EXPECT_STREQ(e.what(), "'x1' is not a valid integer value");
+    }
+    EXPECT_EQ(StrToInt("  -12"), -12);
+    EXPECT_THROW(StrToInt("12 "), EConvertError);
+}
+
+TEST(DateTime, EncodeDecodeRoundTrip)
+{
+    TDateTime t;
+    ASSERT_TRUE(TryEncodeDateTime({1899, 12, 30, 0, 0, 0, 0}, t));
+    EXPECT_EQ(t.Value, 0);
+    ASSERT_TRUE(TryEncodeDateTime({2000, 1, 1, 12, 0, 0, 0}, t));
+    EXPECT_DOUBLE_EQ(t.Value, 36526.5);
+    ASSERT_TRUE(TryEncodeDateTime({2024, 2, 29, 23, 59, 59, 999}, t));
+    EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{2024, 2, 29, 23, 59, 59, 999}));
+    ASSERT_TRUE(TryEncodeDateTime({1800, 6, 1, 6, 0, 0, 0}, t));
+    EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{1800, 6, 1, 6, 0, 0, 0}));
+    EXPECT_FALSE(TryEncodeDateTime({2023, 2, 29, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(TryEncodeDateTime({2023, 13, 1, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(TryEncodeDateTime({2023, 4, 31, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(TryEncodeDateTime({2023, 4, 1, 24, 0, 0, 0}, t));
+    EXPECT_FALSE(TryEncodeDateTime({2023, 4, 1, 0, 0, 60, 0}, t));
+    EXPECT_TRUE(TryEncodeDateTime({1900, 2, 28, 0, 0, 0, 0}, t));
+    EXPECT_FALSE(TryEncodeDateTime({1900, 2, 29, 0, 0, 0, 0}, t));
+}
