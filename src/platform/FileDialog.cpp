@@ -1,0 +1,72 @@
+#include "FileDialog.h"
+
+#include "QtStr.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace vxt {
+
+namespace {
+
+struct Next {
+    bool set = false;
+    std::optional<std::string> name;
+};
+
+Next &NextName()
+{
+    static Next n;
+    return n;
+}
+
+bool TakeNext(std::optional<std::string> &out)
+{
+    if (!NextName().set) return false;
+    out = NextName().name;
+    NextName() = Next{};
+    return true;
+}
+
+QString QtFilter(const std::string &filter)
+{
+    const QStringList parts = QStr(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString mask = parts[i + 1];
+        mask.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << (parts[i].contains(QLatin1Char('(')) ? parts[i] : parts[i] + QStringLiteral(" (") + mask + QLatin1Char(')'));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+std::optional<std::string> GetOpenFileName(QWidget *parent, const std::string &title, const std::string &filter,
+                                           const std::string &initialName)
+{
+    std::optional<std::string> r;
+    if (TakeNext(r)) return r;
+    QString f = QFileDialog::getOpenFileName(parent, QStr(title), QStr(initialName), QtFilter(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return StdStr(f);
+}
+
+std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &title, const std::string &filter,
+                                           const std::string &initialName, const std::string &defaultExt)
+{
+    std::optional<std::string> r;
+    if (TakeNext(r)) return r;
+    QFileDialog dlg(parent, QStr(title), QStr(initialName), QtFilter(filter));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    if (!defaultExt.empty()) dlg.setDefaultSuffix(QStr(defaultExt));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return StdStr(dlg.selectedFiles().first());
+}
+
+void SetNextFileName(std::optional<std::string> name) { NextName() = Next{true, std::move(name)}; }
+
+void ClearNextFileName() { NextName() = Next{}; }
+
+}  // namespace vxt

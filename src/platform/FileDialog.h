@@ -1,0 +1,23 @@
+// Every file open/save dialog goes through here, so tests can give the next file name.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace vxt {
+
+// Filters are given as "Description (*.ext)|*.ext|..." pairs; the first one is the default.
+std::optional<std::string> GetOpenFileName(QWidget *parent, const std::string &title, const std::string &filter,
+                                           const std::string &initialName = std::string());
+// Asks before overwriting an existing file.
+std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &title, const std::string &filter,
+                                           const std::string &initialName = std::string(),
+                                           const std::string &defaultExt = std::string());
+
+// Test seam: the next dialog returns this instead of showing (std::nullopt: as if cancelled).
+void SetNextFileName(std::optional<std::string> name);
+void ClearNextFileName();
+
+}  // namespace vxt
