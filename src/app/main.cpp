@@ -1,17 +1,68 @@
+#include "About.h"
+#include "EMail.h"
+#include "InputInteger.h"
+#include "Main.h"
+#include "NoFeature.h"
 #include "NumFormat.h"
+#include "Options.h"
+#include "Password.h"
+#include "SearchRemote.h"
+#include "Splash.h"
+#include "Version.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLocale>
-#include <QMainWindow>
+#include <QTimer>
+
+using namespace vxt;
+
+namespace {
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QString point = QLocale::system().decimalPoint();
-    vxt::SetDecimalSeparator(point.isEmpty() ? '.' : point.at(0).toLatin1());
+    SetDecimalSeparator(point.isEmpty() ? '.' : point.at(0).toLatin1());
+
+    auto *splash = new TfrmSplash;
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+    // VXT_SPLASH_MS shortens the wait (start-up measurements); the user always gets the full 2000 ms.
+    bool custom = false;
+    const int wait = qEnvironmentVariableIntValue("VXT_SPLASH_MS", &custom);
+    Wait(custom ? wait : 2000);
+
     QApplication::setApplicationName(QStringLiteral("Velto Configuration Manager"));
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("VXT - [] - Not Connected"));
-    w.showMaximized();
-    return app.exec();
+
+    auto *mainForm = new TMainForm;
+    frmPassword = new TfrmPassword(mainForm);
+    frmSearchRemote = new TfrmSearchRemote(mainForm);
+    frmOptions = new TfrmOptions(mainForm);
+    frmAbout = new TfrmAbout(mainForm);
+    frmEmail = new TfrmEmail(mainForm);
+    frmInputInteger = new TfrmInputInteger(mainForm);
+    frmVersion = new TfrmVersion(mainForm);
+    frmNoFeature = new TfrmNoFeature(mainForm);
+
+    splash->close();
+    delete splash;
+
+    mainForm->showMaximized();
+    if (argc == 2) mainForm->OpenFile(QString::fromLocal8Bit(argv[1]).toLatin1().toStdString());
+
+    const int rc = app.exec();
+    delete mainForm;
+    return rc;
 }

@@ -1,0 +1,78 @@
+#include "EMail.h"
+
+#include "MsgBox.h"
+#include "QtStr.h"
+#include "Utiles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vxt {
+
+TfrmEmail *frmEmail = nullptr;
+
+TfrmEmail::TfrmEmail(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmEmail"));
+    setWindowTitle(QStringLiteral("E-Mail Address"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    txtEMail = new QLineEdit(this);
+    txtEMail->setObjectName(QStringLiteral("txtEMail"));
+    txtEMail->setMaxLength(50);
+    txtEMail->setMinimumWidth(300);
+    lblEMail = new QLabel(QStringLiteral("E-Mail"), this);
+    lblEMail->setObjectName(QStringLiteral("lblEMail"));
+    lblEMail->setBuddy(txtEMail);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto *main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->addWidget(lblEMail);
+    main->addWidget(txtEMail);
+    main->addSpacing(6);
+    main->addLayout(buttons);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmEmail::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmEmail::FormShow()
+{
+    if (EditMode != 0) txtEMail->setText(QStr(Address));
+    else txtEMail->clear();
+    txtEMail->setFocus();
+}
+
+void TfrmEmail::btnOkClick()
+{
+    const std::string text = StdStr(txtEMail->text());
+    if (IsValidEMail(text)) {
+        Address = text;
+        accept();
+        return;
+    }
+    ShowError("The E-mail Address is not valid.");
+    txtEMail->setFocus();
+}
+
+void TfrmEmail::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+}  // namespace vxt

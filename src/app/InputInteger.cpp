@@ -1,0 +1,113 @@
+#include "InputInteger.h"
+
+#include "MsgBox.h"
+#include "NumFormat.h"
+#include "QtStr.h"
+#include "StrUtils.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace vxt {
+
+TfrmInputInteger *frmInputInteger = nullptr;
+
+TfrmInputInteger::TfrmInputInteger(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmInputInteger"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    grpValue = new QGroupBox(QStringLiteral("Enter Value"), this);
+    grpValue->setObjectName(QStringLiteral("grpValue"));
+    txtValue = new QLineEdit(grpValue);
+    txtValue->setObjectName(QStringLiteral("txtValue"));
+    txtValue->setMaxLength(8);
+    txtValue->installEventFilter(this);
+    lblValue = new QLabel(grpValue);
+    lblValue->setObjectName(QStringLiteral("lblValue"));
+    lblValue->setBuddy(txtValue);
+    auto *group = new QVBoxLayout(grpValue);
+    group->addWidget(lblValue);
+    group->addWidget(txtValue);
+    grpValue->setMinimumWidth(240);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto *main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->addWidget(grpValue);
+    main->addLayout(buttons);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmInputInteger::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmInputInteger::FormShow()
+{
+    setWindowTitle(QStr(Title));
+    lblValue->setText(QStr(Title));
+    txtValue->setText(QString::number(Value));
+    txtValue->setFocus();
+}
+
+void TfrmInputInteger::btnOkClick()
+{
+    const std::string text = StdStr(txtValue->text());
+    if (!text.empty()) {
+        int32_t v = 0;
+        // Typing is filtered, so only a pasted text can fail here; the conversion error is shown
+        // as the general error report shows it and the dialog stays open.
+        if (!ReportErrors([&] { v = StrToInt(text); })) return;
+        if (MinValue <= v && v <= MaxValue) {
+            Value = v;
+            accept();
+            return;
+        }
+    }
+    ShowError(Format("Not a valid value.\r\nPlease enter a value between %d and %d.", MinValue, MaxValue));
+}
+
+bool TfrmInputInteger::txtValueKeyPress(QChar key)
+{
+    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QChar(8);
+}
+
+bool TfrmInputInteger::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtValue && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Keys that type no printable character (arrows, Delete, Enter, Escape) and shortcuts pass;
+        // of the printable ones only the digits go in.
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+        if (!shortcut) {
+            for (QChar c : key->text())
+                if (c.isPrint() && !txtValueKeyPress(c)) return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmInputInteger::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+    layout()->activate();   // the new title may change the size before it is centred
+    if (QScreen *s = screen()) move(pos() + s->availableGeometry().center() - frameGeometry().center());
+}
+
+}  // namespace vxt

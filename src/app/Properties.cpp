@@ -1,0 +1,748 @@
+#include "Properties.h"
+
+#include "DateTime.h"
+#include "DscPkt.h"
+#include "EditIPAddr.h"
+#include "KProt.h"
+#include "Main.h"
+#include "MsgBox.h"
+#include "NumFormat.h"
+#include "Password.h"
+#include "QtStr.h"
+#include "StrUtils.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace vxt {
+
+TfrmProperties *frmProperties = nullptr;
+
+namespace {
+
+template <typename T>
+T *Named(T *w, const char *name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLabel *Note(const char *text, QWidget *parent, const char *name)
+{
+    auto *l = Named(new QLabel(QString::fromLatin1(text), parent), name);
+    l->setWordWrap(true);
+    return l;
+}
+
+QLineEdit *Edit(QWidget *parent, const char *name, int maxLength, bool masked = false)
+{
+    auto *e = Named(new QLineEdit(parent), name);
+    e->setMaxLength(maxLength);
+    if (masked) {
+        e->setEchoMode(QLineEdit::Password);
+        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
+    }
+    return e;
+}
+
+QLabel *Caption(const QString &text, QWidget *buddy, QWidget *parent, const char *name)
+{
+    auto *l = Named(new QLabel(text, parent), name);
+    l->setBuddy(buddy);
+    return l;
+}
+
+// A box the user emptied or an address the device sent badly is simply not a valid host.
+bool ValidHost(TEditIPAddr *box)
+{
+    try {
+        return box->IsValidHost();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+// A device that sends garbage in a number field gets the field's default.
+int32_t IntegerOf(const TPacket &reply, const std::string &key, int32_t def)
+{
+    try {
+        return reply.GetInteger(key, def);
+    } catch (const EConvertError &) {
+        return def;
+    }
+}
+
+void ShowDateTime(TDateTime value, QDateEdit *date, QTimeEdit *time)
+{
+    const TDateTimeParts p = DecodeDateTime(value);
+    date->setDate(QDate(p.Year, p.Month, p.Day));
+    time->setTime(QTime(p.Hour, p.Minute, p.Second));
+}
+
+}  // namespace
+
+std::string MakeConfigDatagram(const std::vector<std::string> &params)
+{
+    // Joined here rather than parameter by parameter: appending to "CONFIG()" would take an empty
+    // first parameter for "no parameters yet" and drop its place.
+    std::string packet = DscMakeCommand("CONFIG");
+    for (const std::string &p : params) packet = DscAddParam(p, packet);
+    return packet;
+}
+
+TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("Device Properties"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    pgeProperties = Named(new QTabWidget(this), "pgeProperties");
+    CreateNetworkPage();
+    CreateUsersPage();
+    CreateTimePage();
+    CreateSNMPPage();
+    CreateLogPage();
+
+    btnOk = Named(new QPushButton(QStringLiteral("OK"), this), "btnOk");
+    btnOk->setDefault(true);
+    btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "btnCancel");
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto *main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->addWidget(pgeProperties);
+    main->addLayout(buttons);
+
+    connect(pgeProperties, &QTabWidget::currentChanged, this, &TfrmProperties::PageShow);
+    connect(chkEnableDHCP, &QCheckBox::toggled, this, &TfrmProperties::chkEnableDHCPClick);
+    connect(chkEnableSNMP, &QCheckBox::toggled, this, &TfrmProperties::chkEnableSNMPClick);
+    connect(chkEnableLog, &QCheckBox::toggled, this, &TfrmProperties::chkEnableLogClick);
+    connect(btnSetUser, &QPushButton::clicked, this, &TfrmProperties::btnSetUserClick);
+    connect(btnSetAdmin, &QPushButton::clicked, this, &TfrmProperties::btnSetAdminClick);
+    connect(btnSetDateTime, &QPushButton::clicked, this, &TfrmProperties::btnSetDateTimeClick);
+    connect(btnSetTimeNow, &QPushButton::clicked, this, &TfrmProperties::btnSetTimeNowClick);
+    connect(ButtonLog, &QPushButton::clicked, this, &TfrmProperties::ButtonLogClick);
+    connect(btnOk, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    FormCreate();
+}
+
+void TfrmProperties::CreateNetworkPage()
+{
+    tabNetwork = Named(new QWidget, "tabNetwork");
+    pgeProperties->addTab(tabNetwork, QStringLiteral("Network"));
+
+    grpDeviceInfo = Named(new QGroupBox(QStringLiteral("Device Information"), tabNetwork), "grpDeviceInfo");
+    stDevice = Named(new QLabel(grpDeviceInfo), "stDevice");
+    stMAC = Named(new QLabel(grpDeviceInfo), "stMAC");
+    stVersion = Named(new QLabel(grpDeviceInfo), "stVersion");
+    lblDevice = Caption(QStringLiteral("Device"), stDevice, grpDeviceInfo, "lblDevice");
+    lblMAC = Caption(QStringLiteral("MAC"), stMAC, grpDeviceInfo, "lblMAC");
+    lblVersion = Caption(QStringLiteral("Firmware Version"), stVersion, grpDeviceInfo, "lblVersion");
+    auto *info = new QGridLayout(grpDeviceInfo);
+    info->setColumnMinimumWidth(0, 150);
+    info->setColumnStretch(1, 1);
+    info->addWidget(lblDevice, 0, 0);
+    info->addWidget(stDevice, 0, 1);
+    info->addWidget(lblMAC, 1, 0);
+    info->addWidget(stMAC, 1, 1);
+    info->addWidget(lblVersion, 2, 0);
+    info->addWidget(stVersion, 2, 1);
+
+    grpNetwork = Named(new QGroupBox(QStringLiteral("Network Parameters"), tabNetwork), "grpNetwork");
+    txtHostname = Edit(grpNetwork, "txtHostname", 20);
+    chkEnableDHCP = Named(new QCheckBox(QStringLiteral("Enable DHCP"), grpNetwork), "chkEnableDHCP");
+    txtIPAddress = Named(new TEditIPAddr(grpNetwork), "txtIPAddress");
+    txtNetmask = Named(new TEditIPAddr(grpNetwork), "txtNetmask");
+    txtGateway = Named(new TEditIPAddr(grpNetwork), "txtGateway");
+    txtFstDns = Named(new TEditIPAddr(grpNetwork), "txtFstDns");
+    txtSndDns = Named(new TEditIPAddr(grpNetwork), "txtSndDns");
+    lblHostname = Caption(QStringLiteral("Host name"), txtHostname, grpNetwork, "lblHostname");
+    lblIPAddress = Caption(QStringLiteral("IP"), txtIPAddress, grpNetwork, "lblIPAddress");
+    lblNetmask = Caption(QStringLiteral("Netmask"), txtNetmask, grpNetwork, "lblNetmask");
+    lblGateway = Caption(QStringLiteral("Gateway"), txtGateway, grpNetwork, "lblGateway");
+    lblFstDns = Caption(QStringLiteral("Preferred DNS Server"), txtFstDns, grpNetwork, "lblFstDns");
+    lblSndDns = Caption(QStringLiteral("Alternative DNS Server"), txtSndDns, grpNetwork, "lblSndDns");
+    auto *net = new QGridLayout(grpNetwork);
+    net->setColumnMinimumWidth(0, 150);
+    net->setColumnStretch(2, 1);
+    net->addWidget(lblHostname, 0, 0);
+    net->addWidget(txtHostname, 0, 1, 1, 2);
+    net->addWidget(chkEnableDHCP, 1, 0, 1, 3);
+    const std::pair<QLabel *, TEditIPAddr *> rows[] = {{lblIPAddress, txtIPAddress},
+                                                       {lblNetmask, txtNetmask},
+                                                       {lblGateway, txtGateway},
+                                                       {lblFstDns, txtFstDns},
+                                                       {lblSndDns, txtSndDns}};
+    int r = 2;
+    for (const auto &[label, box] : rows) {
+        net->addWidget(label, r, 0);
+        net->addWidget(box, r++, 1);
+    }
+
+    auto *page = new QVBoxLayout(tabNetwork);
+    page->addWidget(grpDeviceInfo);
+    page->addWidget(grpNetwork);
+    page->addStretch();
+}
+
+void TfrmProperties::CreateUsersPage()
+{
+    tabUsers = Named(new QWidget, "tabUsers");
+    pgeProperties->addTab(tabUsers, QStringLiteral("Users && Passwords"));
+
+    grpStandardUser = Named(new QGroupBox(QStringLiteral("Standard User"), tabUsers), "grpStandardUser");
+    lblUserNote = Note("The standard user is the only user that has access to the Velto's Web Site. You can change "
+                       "the standard Username and its Password.",
+                       grpStandardUser, "lblUserNote");
+    txtUsername = Edit(grpStandardUser, "txtUsername", 20);
+    txtUserPassword = Edit(grpStandardUser, "txtUserPassword", 20, true);
+    txtUserRetypePassword = Edit(grpStandardUser, "txtUserRetypePassword", 20, true);
+    lblUsername = Caption(QStringLiteral("Username"), txtUsername, grpStandardUser, "lblUsername");
+    lblUserPassword = Caption(QStringLiteral("New Password"), txtUserPassword, grpStandardUser, "lblUserPassword");
+    lblUserRetypePassword =
+        Caption(QStringLiteral("Retype Password"), txtUserRetypePassword, grpStandardUser, "lblUserRetypePassword");
+    btnSetUser = Named(new QPushButton(QStringLiteral("Set &User"), grpStandardUser), "btnSetUser");
+    auto *user = new QGridLayout(grpStandardUser);
+    user->setColumnMinimumWidth(0, 150);
+    user->setColumnStretch(1, 1);
+    user->addWidget(lblUserNote, 0, 0, 1, 2);
+    user->addWidget(lblUsername, 1, 0);
+    user->addWidget(txtUsername, 1, 1);
+    user->addWidget(lblUserPassword, 2, 0);
+    user->addWidget(txtUserPassword, 2, 1);
+    user->addWidget(lblUserRetypePassword, 3, 0);
+    user->addWidget(txtUserRetypePassword, 3, 1);
+    user->addWidget(btnSetUser, 4, 1, Qt::AlignRight);
+
+    grpAdministrator = Named(new QGroupBox(QStringLiteral("Administrator"), tabUsers), "grpAdministrator");
+    lblAdminNote = Note("Be sure not to forget the admin password, or you will have to change it locally using the "
+                        "Serial Command Console.",
+                        grpAdministrator, "lblAdminNote");
+    txtAdminPassword = Edit(grpAdministrator, "txtAdminPassword", 20, true);
+    txtAdminRetypePassword = Edit(grpAdministrator, "txtAdminRetypePassword", 20, true);
+    lblAdminPassword = Caption(QStringLiteral("New Password for \"admin\""), txtAdminPassword, grpAdministrator,
+                               "lblAdminPassword");
+    lblAdminRetypePassword = Caption(QStringLiteral("Retype Password for \"admin\""), txtAdminRetypePassword,
+                                     grpAdministrator, "lblAdminRetypePassword");
+    btnSetAdmin = Named(new QPushButton(QStringLiteral("Set &Administrator"), grpAdministrator), "btnSetAdmin");
+    auto *admin = new QGridLayout(grpAdministrator);
+    admin->setColumnMinimumWidth(0, 150);
+    admin->setColumnStretch(1, 1);
+    admin->addWidget(lblAdminNote, 0, 0, 1, 2);
+    admin->addWidget(lblAdminPassword, 1, 0);
+    admin->addWidget(txtAdminPassword, 1, 1);
+    admin->addWidget(lblAdminRetypePassword, 2, 0);
+    admin->addWidget(txtAdminRetypePassword, 2, 1);
+    admin->addWidget(btnSetAdmin, 3, 1, Qt::AlignRight);
+
+    auto *page = new QVBoxLayout(tabUsers);
+    page->addWidget(grpStandardUser);
+    page->addWidget(grpAdministrator);
+    page->addStretch();
+}
+
+void TfrmProperties::CreateTimePage()
+{
+    tabTime = Named(new QWidget, "tabTime");
+    pgeProperties->addTab(tabTime, QStringLiteral("Date && Time"));
+
+    grpDateTime = Named(new QGroupBox(QStringLiteral("Date and Time"), tabTime), "grpDateTime");
+    lblTimeNote = Note("The Date and Time feature permits Velto to send the Alarm E-Mails with the correct values "
+                       "within the Message Body.",
+                       grpDateTime, "lblTimeNote");
+    dteDate = Named(new QDateEdit(grpDateTime), "dteDate");
+    dteDate->setCalendarPopup(true);
+    dteDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    dteTime = Named(new QTimeEdit(grpDateTime), "dteTime");
+    dteTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    lblDate = Caption(QStringLiteral("Current Velto Date"), dteDate, grpDateTime, "lblDate");
+    lblTime = Caption(QStringLiteral("Current Velto Time"), dteTime, grpDateTime, "lblTime");
+    btnSetDateTime =
+        Named(new QPushButton(QStringLiteral("Set &Date and Time"), grpDateTime), "btnSetDateTime");
+    btnSetTimeNow = Named(new QPushButton(QStringLiteral("Now"), grpDateTime), "btnSetTimeNow");
+    auto *grid = new QGridLayout(grpDateTime);
+    grid->setColumnMinimumWidth(0, 150);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(lblTimeNote, 0, 0, 1, 3);
+    grid->addWidget(lblDate, 1, 0);
+    grid->addWidget(dteDate, 1, 1);
+    grid->addWidget(lblTime, 2, 0);
+    grid->addWidget(dteTime, 2, 1);
+    grid->addWidget(btnSetTimeNow, 2, 2, Qt::AlignLeft);
+    grid->addWidget(btnSetDateTime, 3, 1, 1, 2, Qt::AlignRight);
+
+    auto *page = new QVBoxLayout(tabTime);
+    page->addWidget(grpDateTime);
+    page->addStretch();
+}
+
+void TfrmProperties::CreateSNMPPage()
+{
+    tabSNMP = Named(new QWidget, "tabSNMP");
+    pgeProperties->addTab(tabSNMP, QStringLiteral("SNMP"));
+
+    lblSNMPNote = Note("The embedded SNMP agent provides remote administration and monitoring of the device through "
+                       "the Simple Network Management Protocol.",
+                       tabSNMP, "lblSNMPNote");
+    chkEnableSNMP = Named(new QCheckBox(QStringLiteral("Enable SNMP"), tabSNMP), "chkEnableSNMP");
+    txtSNMPAddress = Named(new TEditIPAddr(tabSNMP), "txtSNMPAddress");
+    lblSNMPAddress = Caption(QStringLiteral("Send traps to this IP Address"), txtSNMPAddress, tabSNMP, "lblSNMPAddress");
+
+    grpCommunities = Named(new QGroupBox(QStringLiteral("Communities"), tabSNMP), "grpCommunities");
+    txtRead = Edit(grpCommunities, "txtRead", 15);
+    txtWrite = Edit(grpCommunities, "txtWrite", 15);
+    txtTrap = Edit(grpCommunities, "txtTrap", 15);
+    lblRead = Caption(QStringLiteral("Read Community"), txtRead, grpCommunities, "lblRead");
+    lblWrite = Caption(QStringLiteral("Write Community"), txtWrite, grpCommunities, "lblWrite");
+    lblTrap = Caption(QStringLiteral("Trap Community"), txtTrap, grpCommunities, "lblTrap");
+    auto *com = new QGridLayout(grpCommunities);
+    com->setColumnMinimumWidth(0, 150);
+    com->setColumnStretch(1, 1);
+    com->addWidget(lblRead, 0, 0);
+    com->addWidget(txtRead, 0, 1);
+    com->addWidget(lblWrite, 1, 0);
+    com->addWidget(txtWrite, 1, 1);
+    com->addWidget(lblTrap, 2, 0);
+    com->addWidget(txtTrap, 2, 1);
+
+    auto *trap = new QHBoxLayout;
+    trap->addWidget(lblSNMPAddress);
+    trap->addWidget(txtSNMPAddress);
+    trap->addStretch();
+    auto *page = new QVBoxLayout(tabSNMP);
+    page->addWidget(lblSNMPNote);
+    page->addWidget(chkEnableSNMP);
+    page->addLayout(trap);
+    page->addWidget(grpCommunities);
+    page->addStretch();
+}
+
+void TfrmProperties::CreateLogPage()
+{
+    TabLog = Named(new QWidget, "TabLog");
+    pgeProperties->addTab(TabLog, QStringLiteral("Log"));
+
+    chkEnableLog = Named(new QCheckBox(QStringLiteral("Enabled"), TabLog), "chkEnableLog");
+    txtLogInterval = Named(new QLineEdit(TabLog), "txtLogInterval");
+    txtLogCount = Named(new QLineEdit(TabLog), "txtLogCount");
+    lblLogInterval =
+        Caption(QStringLiteral("Log Interval [seconds] (10..3600)"), txtLogInterval, TabLog, "lblLogInterval");
+    lblLogCount = Caption(QStringLiteral("Tags logged (from first tag) (0..16)"), txtLogCount, TabLog, "lblLogCount");
+    ButtonLog = Named(new QPushButton(QStringLiteral("Set Log Data"), TabLog), "ButtonLog");
+    txtLogInterval->setMaximumWidth(120);
+    txtLogCount->setMaximumWidth(120);
+
+    auto *page = new QVBoxLayout(TabLog);
+    page->addWidget(chkEnableLog);
+    page->addSpacing(6);
+    page->addWidget(lblLogInterval);
+    page->addWidget(txtLogInterval);
+    page->addSpacing(6);
+    page->addWidget(lblLogCount);
+    page->addWidget(txtLogCount);
+    page->addSpacing(6);
+    page->addWidget(ButtonLog, 0, Qt::AlignLeft);
+    page->addStretch();
+}
+
+void TfrmProperties::SetPageVisible(QWidget *page, bool visible)
+{
+    pgeProperties->setTabVisible(pgeProperties->indexOf(page), visible);
+}
+
+bool TfrmProperties::PageVisible(QWidget *page) const
+{
+    return pgeProperties->isTabVisible(pgeProperties->indexOf(page));
+}
+
+bool TfrmProperties::IsFullyConfigurable() const { return IsVelto && IP != "0.0.0.0"; }
+
+void TfrmProperties::SetAddress(TEditIPAddr *box, const std::string &text)
+{
+    try {
+        box->SetText(text);
+    } catch (const std::exception &e) {
+        box->SetText("");
+        ShowError(e.what());
+    }
+}
+
+bool TfrmProperties::Send(const std::string &banner, const TPacket &request, TPacket &reply)
+{
+    return MainForm->SendHTTPAdminServer(banner, IP, RemoteIP, request, reply);
+}
+
+void TfrmProperties::FormCreate() { pgeProperties->setCurrentIndex(0); }
+
+bool TfrmProperties::Initialize()
+{
+    GralPropsLoaded = false;
+    // Nothing of the previous device may be shown, or sent back, for this one.
+    AdminPassword.clear();
+    pgeProperties->setCurrentWidget(tabNetwork);
+    stDevice->setText(QStr(Device));
+    stMAC->setText(QStr(MAC));
+    stVersion->setText(QStr(Version));
+    txtHostname->clear();
+    chkEnableDHCP->setChecked(false);
+    for (TEditIPAddr *box : {txtIPAddress, txtNetmask, txtGateway, txtFstDns, txtSndDns}) box->SetText("");
+    chkEnableSNMP->setChecked(false);
+    chkEnableSNMPClick();
+    chkEnableLog->setChecked(false);
+    chkEnableLogClick();
+    txtLogInterval->clear();
+    txtLogCount->clear();
+
+    const bool full = IsFullyConfigurable();
+    if (full) {
+        HasHostname = true;
+        txtHostname->setEnabled(true);
+        if (!GetVeltoNetwork()) return false;
+        chkEnableDHCPClick();
+    } else {
+        txtHostname->setEnabled(HasHostname);
+        txtHostname->setText(HasHostname ? QStr(Hostname) : QString());
+        chkEnableDHCP->setChecked(DHCP);
+        chkEnableDHCPClick();
+        SetAddress(txtIPAddress, IP);
+        SetAddress(txtNetmask, Netmask);
+        SetAddress(txtGateway, Gateway);
+        for (QWidget *w : std::initializer_list<QWidget *>{lblFstDns, txtFstDns, lblSndDns, txtSndDns})
+            w->setEnabled(false);
+    }
+
+    for (QWidget *page : {tabUsers, tabTime, tabSNMP}) SetPageVisible(page, full);
+    if (full) {
+        for (QLineEdit *e : {txtUsername, txtUserPassword, txtUserRetypePassword, txtAdminPassword,
+                             txtAdminRetypePassword})
+            e->clear();
+        const QDateTime now = QDateTime::currentDateTime();
+        dteDate->setDate(now.date());
+        dteTime->setTime(now.time());
+    }
+    return true;
+}
+
+void TfrmProperties::ReadLog(const TPacket &reply)
+{
+    chkEnableLog->setChecked(reply.GetBoolean("ENABLE", false));
+    chkEnableLogClick();
+    txtLogInterval->setText(QString::number(IntegerOf(reply, "TIME", 60)));
+    txtLogCount->setText(QString::number(IntegerOf(reply, "COUNT", 0)));
+}
+
+bool TfrmProperties::GetVeltoNetwork()
+{
+    if (IP == "0.0.0.0") return false;
+    bool result = false;
+    TPacket request, reply;
+    request.SetCommand("GETNET");
+    if (Send("Getting Velto Network Parameters...", request, reply) && reply.IsCommand("NETWORK")) {
+        txtHostname->setText(QStr(reply.GetString("NAME", "")));
+        const std::string ip = reply.GetString("IP", "0.0.0.0");
+        chkEnableDHCP->setChecked(reply.GetBoolean("DHCP", false) || ip == "0.0.0.0");
+        SetAddress(txtIPAddress, ip);
+        SetAddress(txtNetmask, reply.GetString("NETMASK", "0.0.0.0"));
+        SetAddress(txtGateway, reply.GetString("GATEWAY", "0.0.0.0"));
+        SetAddress(txtFstDns, reply.GetString("FSTDNS", "0.0.0.0"));
+        SetAddress(txtSndDns, reply.GetString("SNDDNS", "0.0.0.0"));
+        chkEnableSNMP->setChecked(reply.GetBoolean("SNMP", false));
+        SetAddress(txtSNMPAddress, reply.GetString("MANAGER", "0.0.0.0"));
+        txtRead->setText(QStr(reply.GetString("READS", "")));
+        txtWrite->setText(QStr(reply.GetString("WRITES", "")));
+        txtTrap->setText(QStr(reply.GetString("TRAPS", "")));
+        chkEnableSNMPClick();
+        result = true;
+    } else {
+        ShowError("Not Valid Response from Device.");
+    }
+
+    TPacket logRequest, logReply;
+    logRequest.SetCommand("GETLOG");
+    if (Send("Getting Log Configuration...", logRequest, logReply)) {
+        ReadLog(logReply);
+        result = true;
+    }
+    return result;
+}
+
+bool TfrmProperties::GetVeltoGralProps()
+{
+    if (IP == "0.0.0.0") return false;
+    TPacket request, reply;
+
+    request.SetCommand("GETADMIN");
+    if (!Send("Getting User Data from Device...", request, reply)) return false;
+    AdminPassword = reply.IsCommand("ADMIN") ? reply.GetString("PWD", "") : "";
+
+    request.SetCommand("GETUSER");
+    reply.SetText("");
+    if (!Send("Getting User Data from Device...", request, reply)) return false;
+    txtUsername->setText(reply.IsCommand("USER") ? QStr(reply.GetString("USERNAME", "")) : QString());
+
+    request.SetCommand("GETTIME");
+    reply.SetText("");
+    if (!Send("Getting current Date and Time from Device...", request, reply)) return false;
+    ShowDateTime(reply.GetDateTime("TIME", Now()), dteDate, dteTime);
+
+    request.SetCommand("GETLOG");
+    reply.SetText("");
+    if (!Send("Getting Log Configuration...", request, reply)) return false;
+    ReadLog(reply);
+    return true;
+}
+
+void TfrmProperties::PageShow(int index)
+{
+    // Pages change while Initialize prepares a hidden dialog; only a page the user gets to see counts.
+    if (!isVisible()) return;
+    QWidget *page = pgeProperties->widget(index);
+    if (page == tabNetwork)
+        tabNetworkShow();
+    else if (page == tabUsers)
+        tabUsersShow();
+    else if (page == tabTime)
+        tabTimeShow();
+}
+
+void TfrmProperties::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) PageShow(pgeProperties->currentIndex());
+}
+
+void TfrmProperties::tabNetworkShow()
+{
+    if (HasHostname)
+        txtHostname->setFocus();
+    else
+        chkEnableDHCP->setFocus();
+}
+
+void TfrmProperties::tabUsersShow()
+{
+    if (!GralPropsLoaded) {
+        GralPropsLoaded = true;
+        if (!GetVeltoGralProps()) return;
+    }
+    txtUsername->setFocus();
+}
+
+void TfrmProperties::tabTimeShow()
+{
+    if (!GralPropsLoaded) {
+        GralPropsLoaded = true;
+        if (!GetVeltoGralProps()) return;
+    }
+    dteDate->setFocus();
+}
+
+void TfrmProperties::chkEnableDHCPClick()
+{
+    const bool manual = !chkEnableDHCP->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{lblIPAddress, txtIPAddress, lblNetmask, txtNetmask,
+                                                        lblGateway, txtGateway})
+        w->setEnabled(manual);
+    const bool dns = manual && IsFullyConfigurable();
+    for (QWidget *w : std::initializer_list<QWidget *>{lblFstDns, txtFstDns, lblSndDns, txtSndDns})
+        w->setEnabled(dns);
+}
+
+void TfrmProperties::chkEnableSNMPClick()
+{
+    const bool on = chkEnableSNMP->isChecked();
+    if (!on) {
+        txtSNMPAddress->SetText("0.0.0.0");
+        txtRead->clear();
+        txtWrite->clear();
+        txtTrap->clear();
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{lblSNMPAddress, txtSNMPAddress, grpCommunities, txtRead,
+                                                        txtWrite, txtTrap})
+        w->setEnabled(on);
+}
+
+void TfrmProperties::chkEnableLogClick()
+{
+    txtLogInterval->setEnabled(chkEnableLog->isChecked());
+    txtLogCount->setEnabled(chkEnableLog->isChecked());
+}
+
+void TfrmProperties::btnSetTimeNowClick() { dteTime->setTime(QTime::currentTime()); }
+
+void TfrmProperties::btnOkClick()
+{
+    if (pgeProperties->currentWidget() == tabUsers)
+        accept();
+    else
+        ConfigureNetwork();
+}
+
+bool TfrmProperties::IsValidNetwork()
+{
+    auto refuse = [this](QWidget *page, QWidget *control, const char *text) {
+        pgeProperties->setCurrentWidget(page);
+        ShowError(text);
+        control->setFocus();
+        return false;
+    };
+    const bool full = IsFullyConfigurable();
+    const bool dhcp = chkEnableDHCP->isChecked();
+    if (!dhcp && !ValidHost(txtIPAddress)) return refuse(tabNetwork, txtIPAddress, "Not valid IP Address.");
+    // The trap address goes to the device as typed whatever DHCP does, so it is checked either way;
+    // without the SNMP page the device has no SNMP settings to check.
+    if (full && chkEnableSNMP->isChecked() && !ValidHost(txtSNMPAddress))
+        return refuse(tabSNMP, txtSNMPAddress, "Not valid Manager IP Address.");
+    if (dhcp) return true;
+    if (txtGateway->Text() != "0.0.0.0" && !ValidHost(txtGateway))
+        return refuse(tabNetwork, txtGateway, "Not valid Gateway Address.");
+    if (full) {
+        for (TEditIPAddr *dns : {txtFstDns, txtSndDns})
+            if (dns->Text() != "0.0.0.0" && !ValidHost(dns))
+                return refuse(tabNetwork, dns, "Not valid DNS Server Address.");
+    }
+    return true;
+}
+
+void TfrmProperties::ConfigureNetwork()
+{
+    if (!IsValidNetwork()) return;
+    if (frmPassword->exec() != QDialog::Accepted) return;
+    const bool dhcp = chkEnableDHCP->isChecked();
+    auto address = [dhcp](TEditIPAddr *box) { return dhcp ? std::string("0.0.0.0") : box->Text(); };
+
+    if (IsFullyConfigurable()) {
+        TPacket request, reply;
+        request.SetCommand("SETNET");
+        request.AddString("PWD", frmPassword->Password);
+        request.AddString("NAME", StdStr(txtHostname->text()));
+        request.AddString("IP", address(txtIPAddress));
+        request.AddString("NETMASK", address(txtNetmask));
+        request.AddString("GATEWAY", address(txtGateway));
+        request.AddString("FSTDNS", address(txtFstDns));
+        request.AddString("SNDDNS", address(txtSndDns));
+        request.AddString("SNMP", chkEnableSNMP->isChecked() ? "1" : "0");
+        request.AddString("MANAGER", txtSNMPAddress->Text());
+        request.AddString("READS", StdStr(txtRead->text()));
+        request.AddString("WRITES", StdStr(txtWrite->text()));
+        request.AddString("TRAPS", StdStr(txtTrap->text()));
+        bool done = Send("Setting Device Network Configuration...", request, reply) && reply.IsCommand("ACK");
+        if (done) {
+            request.SetCommand("RESET");
+            reply.SetText("");
+            done = Send("Resetting Device...", request, reply) && reply.IsCommand("ACK");
+        }
+        if (done)
+            ShowInformation("Device Successfully Configured!.");
+        else
+            ShowError("Error Setting Device Configuration.\r\nCheck the Password.");
+    } else {
+        std::vector<std::string> params = {frmPassword->Password, MAC, address(txtIPAddress),
+                                           address(txtNetmask), address(txtGateway)};
+        if (HasHostname) params.push_back(StdStr(txtHostname->text()));
+        MainForm->SendUDPPacket(MakeConfigDatagram(params));
+        MainForm->SetDeviceLocatorAction(2, MAC);
+    }
+    accept();
+}
+
+void TfrmProperties::ConfigureUser()
+{
+    if (txtUserPassword->text() != txtUserRetypePassword->text()) {
+        ShowError("Passwords do not match.");
+        txtUserPassword->setFocus();
+        return;
+    }
+    if (txtUsername->text().isEmpty()) ShowWarning("An empty Username will disable Authentication.");
+    if (frmPassword->exec() != QDialog::Accepted) return;
+    if (frmPassword->Password != AdminPassword) {
+        ShowError("Not valid Password.");
+        return;
+    }
+    TPacket request, reply;
+    request.SetCommand("SETUSER");
+    request.AddString("USERNAME", StdStr(txtUsername->text()));
+    request.AddString("PWD", StdStr(txtUserPassword->text()));
+    if (Send("Setting Standard User Data...", request, reply) && reply.IsCommand("ACK"))
+        ShowInformation("User Data successfully configured.");
+    else
+        ShowError("Not Valid Response from Device.");
+}
+
+void TfrmProperties::ConfigureAdmin()
+{
+    if (txtAdminPassword->text() != txtAdminRetypePassword->text()) {
+        ShowError("Passwords do not match.");
+        txtAdminPassword->setFocus();
+        return;
+    }
+    if (frmPassword->exec() != QDialog::Accepted) return;
+    if (frmPassword->Password != AdminPassword) {
+        ShowError("Not valid Password.");
+        return;
+    }
+    const std::string password = StdStr(txtAdminPassword->text());
+    TPacket request, reply;
+    request.SetCommand("SETADMIN");
+    request.AddString("PWD", password);
+    if (Send("Setting Administrator Data...", request, reply) && reply.IsCommand("ACK")) {
+        AdminPassword = password;
+        ShowInformation("Administrator Data successfully configured.");
+    } else {
+        ShowError("Not Valid Response from Device.");
+    }
+}
+
+void TfrmProperties::ConfigureDateTime()
+{
+    const QDate d = dteDate->date();
+    const QTime t = dteTime->time();
+    TDateTime value;
+    if (!TryEncodeDateTime({d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), 0}, value)) return;
+    TPacket request, reply;
+    request.SetCommand("SETTIME");
+    request.AddDateTime("TIME", value);
+    if (Send("Setting Date and Time...", request, reply) && reply.IsCommand("ACK"))
+        ShowInformation("Date and Time successfully configured.");
+    else
+        ShowError("Not Valid Response from Device.");
+}
+
+void TfrmProperties::ConfigureLog()
+{
+    int32_t interval = 0, count = 0;
+    if (!TryStrToInt(StdStr(txtLogInterval->text()), interval) || interval < 10 || interval > 3600 ||
+        !TryStrToInt(StdStr(txtLogCount->text()), count) || count < 0 || count > 16) {
+        ShowError("Error");
+        return;
+    }
+    TPacket request, reply;
+    request.SetCommand("SETLOG");
+    request.AddBoolean("ENABLE", chkEnableLog->isChecked());
+    request.AddInteger("TIME", interval);
+    request.AddInteger("COUNT", count);
+    if (Send("Setting Log Configuration...", request, reply) && reply.IsCommand("ACK"))
+        ShowInformation("Log Configuration sent.");
+    else
+        ShowError("No Logging capabilities in Device.");
+}
+
+}  // namespace vxt

@@ -1,0 +1,41 @@
+// The HTTP transport of the device channel: one POST on a fresh connection, HTTP/1.0, with the
+// headers devices expect, optional proxy with basic authentication. Blocking: call it from a worker.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+namespace vxt {
+
+struct THttpProxy {
+    std::string Server;      // empty: no proxy
+    int32_t Port = 0;
+    bool BasicAuth = false;
+    std::string Username, Password;
+};
+
+struct THttpResult {
+    bool Ok = false;
+    long Status = 0;
+    std::string Body;
+    std::string Error;       // why it failed (not shown to the user)
+};
+
+class THttpClient {
+public:
+    // The one time-out of connecting and of waiting for data.
+    int TimeoutMs = 20000;
+    // Devices listen on 80; tests point the client at another port.
+    int Port = 80;
+    // A client that never uses a proxy ignores Proxy (and the environment's proxy variables).
+    bool UseProxy = false;
+    THttpProxy Proxy;
+    // Replies larger than this are refused rather than held in memory.
+    size_t MaxReplyBytes = 64u * 1024u * 1024u;
+
+    // Posts `body` to http://host/page. A status outside 2xx counts as a failure.
+    THttpResult Post(const std::string &host, const std::string &page, const std::string &contentType,
+                     const std::string &body, const std::atomic<bool> *cancel = nullptr) const;
+};
+
+}  // namespace vxt

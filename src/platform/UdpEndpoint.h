@@ -1,0 +1,38 @@
+// The UDP socket of device discovery. One socket bound to every local IPv4 address at once, so
+// replies arrive whether a device answers by unicast or by broadcast, on any interface; datagrams
+// reach the UI thread through its event loop.
+#pragma once
+
+#include <QObject>
+#include <QByteArray>
+#include <QString>
+#include <string>
+
+class QUdpSocket;
+
+namespace vxt {
+
+class TUdpEndpoint : public QObject {
+    Q_OBJECT
+public:
+    explicit TUdpEndpoint(QObject *parent = nullptr);
+    ~TUdpEndpoint() override;
+
+    bool IsOpen() const;
+    // Binds the port once; false when it cannot (another program holds it).
+    bool Open(quint16 localPort);
+    void Close();
+    // Sends one datagram with broadcast allowed; false when the send fails.
+    bool Send(const std::string &data, const QString &address, quint16 port);
+    // The local IPv4 addresses of the machine, in the order the system lists them.
+    static QStringList LocalAddresses();
+
+signals:
+    void Received(const QByteArray &data, const QString &fromAddress, quint16 fromPort);
+
+private:
+    void ReadPending();
+    QUdpSocket *socket_ = nullptr;
+};
+
+}  // namespace vxt
