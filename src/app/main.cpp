@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLocale>
+#include <QScreen>
 #include <QTimer>
 
 using namespace vxt;
@@ -59,6 +60,8 @@ int main(int argc, char *argv[])
     splash->close();
     delete splash;
 
+    // Maximised; the geometry also covers desktops without a window manager to maximise it.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) mainForm->setGeometry(screen->availableGeometry());
     mainForm->showMaximized();
     if (argc == 2) mainForm->OpenFile(QString::fromLocal8Bit(argv[1]).toLatin1().toStdString());
 

@@ -1,6 +1,7 @@
 #include "HttpClient.h"
 
 #include <curl/curl.h>
+#include <chrono>
 #include <mutex>
 
 namespace vxt {
@@ -12,6 +13,11 @@ struct Transfer {
     size_t Max;
     bool TooLarge = false;
     const std::atomic<bool> *Cancel;
+    int TimeoutMs;
+    bool TimedOut = false;
+    // The read time-out counts from the last byte that moved.
+    curl_off_t LastUp = -1, LastDown = -1;
+    std::chrono::steady_clock::time_point LastActivity = std::chrono::steady_clock::now();
 };
 
 size_t OnData(char *data, size_t size, size_t count, void *user)
@@ -26,10 +32,20 @@ size_t OnData(char *data, size_t size, size_t count, void *user)
     return n;
 }
 
-int OnProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int OnProgress(void *user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
 {
     auto *t = static_cast<Transfer *>(user);
-    return t->Cancel && t->Cancel->load() ? 1 : 0;
+    if (t->Cancel && t->Cancel->load()) return 1;
+    const auto now = std::chrono::steady_clock::now();
+    if (down != t->LastDown || up != t->LastUp) {
+        t->LastDown = down;
+        t->LastUp = up;
+        t->LastActivity = now;
+    } else if (now - t->LastActivity > std::chrono::milliseconds(t->TimeoutMs)) {
+        t->TimedOut = true;
+        return 1;
+    }
+    return 0;
 }
 
 void GlobalInit()
@@ -51,7 +67,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
         return r;
     }
     const std::string url = "http://" + host + "/" + page;
-    Transfer t{&r.Body, MaxReplyBytes, false, cancel};
+    Transfer t{&r.Body, MaxReplyBytes, false, cancel, TimeoutMs};
     curl_slist *headers = nullptr;
     headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
     headers = curl_slist_append(headers, "Accept: text/html, */*");
@@ -70,9 +86,6 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(TimeoutMs));
-    // No data for the time-out ends the exchange.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long((TimeoutMs + 999) / 1000));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
@@ -98,7 +111,9 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     const CURLcode rc = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r.Status);
     if (rc != CURLE_OK) {
-        r.Error = t.TooLarge ? "reply too large" : (error[0] ? error : curl_easy_strerror(rc));
+        r.Error = t.TooLarge ? "reply too large"
+                  : t.TimedOut ? "read time-out"
+                               : (error[0] ? error : curl_easy_strerror(rc));
         r.Body.clear();
     } else if (r.Status < 200 || r.Status > 299) {
         r.Error = "HTTP status " + std::to_string(r.Status);

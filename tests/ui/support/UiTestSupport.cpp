@@ -33,12 +33,17 @@ std::vector<std::string> MessageBoxRecorder::Texts() const
 
 void WhenModal(std::function<void(QWidget *)> f, int timeoutMs)
 {
+    WhenModalIf([](QWidget *) { return true; }, std::move(f), timeoutMs);
+}
+
+void WhenModalIf(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> f, int timeoutMs)
+{
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [f, timer, timeoutMs, poll]() {
+    *poll = [accept, f, timer, timeoutMs, poll]() {
         QWidget *w = QApplication::activeModalWidget();
-        if (w && w->isVisible()) {
+        if (w && w->isVisible() && accept(w)) {
             f(w);
             *poll = nullptr;
             return;

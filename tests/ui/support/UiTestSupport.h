@@ -39,6 +39,16 @@ private:
 
 // Runs `f` once the next modal widget is active (polling the event loop), then returns.
 void WhenModal(std::function<void(QWidget *modal)> f, int timeoutMs = 5000);
+// The same, for the first modal widget that `accept` takes.
+void WhenModalIf(std::function<bool(QWidget *modal)> accept, std::function<void(QWidget *modal)> f,
+                 int timeoutMs = 5000);
+// The same, for the first modal dialog of class T.
+template <typename T>
+void WhenModalOf(std::function<void(T *)> f, int timeoutMs = 5000)
+{
+    WhenModalIf([](QWidget *w) { return qobject_cast<T *>(w) != nullptr; },
+                [f](QWidget *w) { f(qobject_cast<T *>(w)); }, timeoutMs);
+}
 
 // The active modal dialog of the given class, or nullptr.
 template <typename T>
