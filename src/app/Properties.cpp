@@ -32,6 +32,9 @@ TfrmProperties *frmProperties = nullptr;
 
 namespace {
 
+// One width for the caption column of every page, so the pages line up when switched.
+constexpr int kLabelWidth = 190;
+
 template <typename T>
 T *Named(T *w, const char *name)
 {
@@ -98,8 +101,12 @@ std::string MakeConfigDatagram(const std::vector<std::string> &params)
     // Joined here rather than parameter by parameter: appending to "CONFIG()" would take an empty
     // first parameter for "no parameters yet" and drop its place.
     std::string packet = DscMakeCommand("CONFIG");
-    for (const std::string &p : params) packet = DscAddParam(p, packet);
-    return packet;
+    packet.pop_back();
+    for (size_t i = 0; i < params.size(); ++i) {
+        if (i > 0) packet += ',';
+        packet += params[i];
+    }
+    return packet + ")";
 }
 
 TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
@@ -110,6 +117,7 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
                    Qt::WindowCloseButtonHint);
 
     pgeProperties = Named(new QTabWidget(this), "pgeProperties");
+    pgeProperties->setUsesScrollButtons(false);   // all five page captions in view
     CreateNetworkPage();
     CreateUsersPage();
     CreateTimePage();
@@ -157,7 +165,7 @@ void TfrmProperties::CreateNetworkPage()
     lblMAC = Caption(QStringLiteral("MAC"), stMAC, grpDeviceInfo, "lblMAC");
     lblVersion = Caption(QStringLiteral("Firmware Version"), stVersion, grpDeviceInfo, "lblVersion");
     auto *info = new QGridLayout(grpDeviceInfo);
-    info->setColumnMinimumWidth(0, 150);
+    info->setColumnMinimumWidth(0, kLabelWidth);
     info->setColumnStretch(1, 1);
     info->addWidget(lblDevice, 0, 0);
     info->addWidget(stDevice, 0, 1);
@@ -181,7 +189,7 @@ void TfrmProperties::CreateNetworkPage()
     lblFstDns = Caption(QStringLiteral("Preferred DNS Server"), txtFstDns, grpNetwork, "lblFstDns");
     lblSndDns = Caption(QStringLiteral("Alternative DNS Server"), txtSndDns, grpNetwork, "lblSndDns");
     auto *net = new QGridLayout(grpNetwork);
-    net->setColumnMinimumWidth(0, 150);
+    net->setColumnMinimumWidth(0, kLabelWidth);
     net->setColumnStretch(2, 1);
     net->addWidget(lblHostname, 0, 0);
     net->addWidget(txtHostname, 0, 1, 1, 2);
@@ -221,7 +229,7 @@ void TfrmProperties::CreateUsersPage()
         Caption(QStringLiteral("Retype Password"), txtUserRetypePassword, grpStandardUser, "lblUserRetypePassword");
     btnSetUser = Named(new QPushButton(QStringLiteral("Set &User"), grpStandardUser), "btnSetUser");
     auto *user = new QGridLayout(grpStandardUser);
-    user->setColumnMinimumWidth(0, 150);
+    user->setColumnMinimumWidth(0, kLabelWidth);
     user->setColumnStretch(1, 1);
     user->addWidget(lblUserNote, 0, 0, 1, 2);
     user->addWidget(lblUsername, 1, 0);
@@ -244,7 +252,7 @@ void TfrmProperties::CreateUsersPage()
                                      grpAdministrator, "lblAdminRetypePassword");
     btnSetAdmin = Named(new QPushButton(QStringLiteral("Set &Administrator"), grpAdministrator), "btnSetAdmin");
     auto *admin = new QGridLayout(grpAdministrator);
-    admin->setColumnMinimumWidth(0, 150);
+    admin->setColumnMinimumWidth(0, kLabelWidth);
     admin->setColumnStretch(1, 1);
     admin->addWidget(lblAdminNote, 0, 0, 1, 2);
     admin->addWidget(lblAdminPassword, 1, 0);
@@ -279,7 +287,7 @@ void TfrmProperties::CreateTimePage()
         Named(new QPushButton(QStringLiteral("Set &Date and Time"), grpDateTime), "btnSetDateTime");
     btnSetTimeNow = Named(new QPushButton(QStringLiteral("Now"), grpDateTime), "btnSetTimeNow");
     auto *grid = new QGridLayout(grpDateTime);
-    grid->setColumnMinimumWidth(0, 150);
+    grid->setColumnMinimumWidth(0, kLabelWidth);
     grid->setColumnStretch(2, 1);
     grid->addWidget(lblTimeNote, 0, 0, 1, 3);
     grid->addWidget(lblDate, 1, 0);
@@ -314,7 +322,7 @@ void TfrmProperties::CreateSNMPPage()
     lblWrite = Caption(QStringLiteral("Write Community"), txtWrite, grpCommunities, "lblWrite");
     lblTrap = Caption(QStringLiteral("Trap Community"), txtTrap, grpCommunities, "lblTrap");
     auto *com = new QGridLayout(grpCommunities);
-    com->setColumnMinimumWidth(0, 150);
+    com->setColumnMinimumWidth(0, kLabelWidth);
     com->setColumnStretch(1, 1);
     com->addWidget(lblRead, 0, 0);
     com->addWidget(txtRead, 0, 1);

@@ -1,12 +1,15 @@
 #include "About.h"
 #include "EMail.h"
+#include "GatewayModule.h"
 #include "InputInteger.h"
 #include "Main.h"
+#include "MonitorModule.h"
 #include "NoFeature.h"
 #include "NumFormat.h"
 #include "Options.h"
 #include "Password.h"
 #include "SearchRemote.h"
+#include "SiteModule.h"
 #include "Splash.h"
 #include "Version.h"
 
@@ -47,7 +50,10 @@ int main(int argc, char *argv[])
 
     QApplication::setApplicationName(QStringLiteral("Velto Configuration Manager"));
 
+    RegisterGatewayDocuments();
+    RegisterSiteDocuments();
     auto *mainForm = new TMainForm;
+    RegisterMonitor(mainForm);
     frmPassword = new TfrmPassword(mainForm);
     frmSearchRemote = new TfrmSearchRemote(mainForm);
     frmOptions = new TfrmOptions(mainForm);

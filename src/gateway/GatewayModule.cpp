@@ -1,0 +1,7 @@
+#include "GatewayModule.h"
+
+namespace vxt {
+
+void RegisterGatewayDocuments() {}
+
+}  // namespace vxt

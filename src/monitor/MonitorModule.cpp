@@ -1,0 +1,7 @@
+#include "MonitorModule.h"
+
+namespace vxt {
+
+void RegisterMonitor(TMainForm *) {}
+
+}  // namespace vxt

@@ -1,0 +1,7 @@
+#include "SiteModule.h"
+
+namespace vxt {
+
+void RegisterSiteDocuments() {}
+
+}  // namespace vxt
