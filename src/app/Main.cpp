@@ -7,6 +7,7 @@
 #include "Icons.h"
 #include "InfoMsg.h"
 #include "MsgBox.h"
+#include "NewFile.h"
 #include "Options.h"
 #include "QtStr.h"
 #include "StrUtils.h"
@@ -174,6 +175,17 @@ void TMainForm::CreateActions()
     connect(DevicesSearchRemote, &QAction::triggered, this, &TMainForm::DevicesSearchRemoteExecute);
     connect(DevicesConnect, &QAction::triggered, this, &TMainForm::DevicesConnectExecute);
     connect(DevicesProperties, &QAction::triggered, this, &TMainForm::DevicesPropertiesExecute);
+    connect(ConfigurationAddTag, &QAction::triggered, this, &TMainForm::ConfigurationAddTagExecute);
+    connect(ConfigurationEditTag, &QAction::triggered, this, &TMainForm::ConfigurationEditTagExecute);
+    connect(ConfigurationRemoveTag, &QAction::triggered, this, &TMainForm::ConfigurationRemoveTagExecute);
+    connect(ConfigurationSendToVelto, &QAction::triggered, this, &TMainForm::ConfigurationSendToVeltoExecute);
+    connect(ConfigurationGetFromVelto, &QAction::triggered, this, &TMainForm::ConfigurationGetFromVeltoExecute);
+    connect(WebSiteAddFile, &QAction::triggered, this, &TMainForm::WebSiteAddFileExecute);
+    connect(WebSiteExtractFile, &QAction::triggered, this, &TMainForm::WebSiteExtractFileExecute);
+    connect(WebSiteViewFile, &QAction::triggered, this, &TMainForm::WebSiteViewFileExecute);
+    connect(WebSiteRemoveFile, &QAction::triggered, this, &TMainForm::WebSiteRemoveFileExecute);
+    connect(WebSiteSendToVelto, &QAction::triggered, this, &TMainForm::WebSiteSendToVeltoExecute);
+    connect(WebSiteGetFromVelto, &QAction::triggered, this, &TMainForm::WebSiteGetFromVeltoExecute);
     connect(ToolsTagMonitor, &QAction::triggered, this, &TMainForm::ToolsTagMonitorExecute);
     connect(ToolsOptions, &QAction::triggered, this, &TMainForm::ToolsOptionsExecute);
     connect(ToolsAbout, &QAction::triggered, this, &TMainForm::ToolsAboutExecute);
@@ -517,9 +529,8 @@ bool TMainForm::event(QEvent *event)
 
 void TMainForm::FileNewExecute()
 {
-    int selection = 0;
-    if (!hooks.ChooseNewFile || !hooks.ChooseNewFile(selection)) return;
-    const DocKind kind = static_cast<DocKind>(selection);
+    if (!frmNewFile || frmNewFile->exec() != QDialog::Accepted) return;
+    const DocKind kind = static_cast<DocKind>(frmNewFile->Selection);
     const DocumentClass *cls = FindDocumentClass(kind);
     if (!cls) return;
     TMDIChild *doc = CreateDocument(kind);

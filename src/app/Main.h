@@ -130,13 +130,23 @@ public:
     void FileSaveAsExecute();
     void FileCloseExecute();
     void FileExitExecute();
+    void ConfigurationAddTagExecute();
+    void ConfigurationEditTagExecute();
+    void ConfigurationRemoveTagExecute();
+    void ConfigurationSendToVeltoExecute();
+    void ConfigurationGetFromVeltoExecute();
+    void WebSiteAddFileExecute();
+    void WebSiteExtractFileExecute();
+    void WebSiteViewFileExecute();
+    void WebSiteRemoveFileExecute();
+    void WebSiteSendToVeltoExecute();
+    void WebSiteGetFromVeltoExecute();
     void ToolsOptionsExecute();
     void ToolsAboutExecute();
     void ToolsTagMonitorExecute();
 
     // Commands that windows of other libraries supply at start-up.
     struct Hooks {
-        std::function<bool(int &selection)> ChooseNewFile;   // the New File dialog; false when cancelled
         std::function<void(const TDeviceData &)> ShowTagMonitor;
     } hooks;
 

@@ -4,6 +4,7 @@
 #include "InputInteger.h"
 #include "Main.h"
 #include "MonitorModule.h"
+#include "NewFile.h"
 #include "NoFeature.h"
 #include "NumFormat.h"
 #include "Options.h"
@@ -56,6 +57,7 @@ int main(int argc, char *argv[])
     RegisterMonitor(mainForm);
     frmPassword = new TfrmPassword(mainForm);
     frmSearchRemote = new TfrmSearchRemote(mainForm);
+    frmNewFile = new TfrmNewFile(mainForm);
     frmOptions = new TfrmOptions(mainForm);
     frmAbout = new TfrmAbout(mainForm);
     frmEmail = new TfrmEmail(mainForm);

@@ -1,0 +1,77 @@
+#include "NewFile.h"
+
+#include "Icons.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace vxt {
+
+TfrmNewFile *frmNewFile = nullptr;
+
+TfrmNewFile::TfrmNewFile(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmNewFile"));
+    setWindowTitle(QStringLiteral("New File"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    lstNewFiles = new QListWidget;
+    lstNewFiles->setObjectName(QStringLiteral("lstNewFiles"));
+    lstNewFiles->setViewMode(QListView::IconMode);
+    lstNewFiles->setIconSize(QSize(32, 32));
+    lstNewFiles->setGridSize(QSize(120, 76));
+    lstNewFiles->setMovement(QListView::Static);
+    lstNewFiles->setResizeMode(QListView::Adjust);
+    lstNewFiles->setWordWrap(true);
+    lstNewFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const char *kItems[] = {"Velto Modbus Configuration", "Velto Hostlink Configuration", "Velto DF1 Configuration",
+                            "Velto Web Site"};
+    for (int i = 0; i < 4; ++i) new QListWidgetItem(NewFileIcon(i), QString::fromLatin1(kItems[i]), lstNewFiles);
+
+    auto *tabs = new QTabWidget;
+    tabs->addTab(lstNewFiles, QStringLiteral("New File"));
+
+    btnOk = new QPushButton(QStringLiteral("OK"));
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"));
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addLayout(buttons);
+    setFixedSize(420, 220);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmNewFile::DoSelect);
+    connect(lstNewFiles, &QListWidget::itemDoubleClicked, this, &TfrmNewFile::DoSelect);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmNewFile::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TfrmNewFile::FormShow()
+{
+    lstNewFiles->setFocus();
+    lstNewFiles->setCurrentRow(0);
+    Selection = 0;
+}
+
+void TfrmNewFile::DoSelect()
+{
+    const QList<QListWidgetItem *> selected = lstNewFiles->selectedItems();
+    if (selected.isEmpty()) return;
+    Selection = uint8_t(lstNewFiles->row(selected.first()));
+    accept();
+}
+
+}  // namespace vxt
