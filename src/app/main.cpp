@@ -9,6 +9,7 @@
 #include "NumFormat.h"
 #include "Options.h"
 #include "Password.h"
+#include "Properties.h"
 #include "SearchRemote.h"
 #include "SiteModule.h"
 #include "Splash.h"
@@ -55,6 +56,7 @@ int main(int argc, char *argv[])
     RegisterSiteDocuments();
     auto *mainForm = new TMainForm;
     RegisterMonitor(mainForm);
+    frmProperties = new TfrmProperties(mainForm);
     frmPassword = new TfrmPassword(mainForm);
     frmSearchRemote = new TfrmSearchRemote(mainForm);
     frmNewFile = new TfrmNewFile(mainForm);
