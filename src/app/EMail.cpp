@@ -1,4 +1,5 @@
 #include "EMail.h"
+#include "DialogButtons.h"
 
 #include "MsgBox.h"
 #include "QtStr.h"
@@ -29,15 +30,7 @@ TfrmEmail::TfrmEmail(QWidget *parent) : QDialog(parent)
     lblEMail->setObjectName(QStringLiteral("lblEMail"));
     lblEMail->setBuddy(txtEMail);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

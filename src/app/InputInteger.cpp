@@ -1,4 +1,5 @@
 #include "InputInteger.h"
+#include "DialogButtons.h"
 
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -38,15 +39,7 @@ TfrmInputInteger::TfrmInputInteger(QWidget *parent) : QDialog(parent)
     group->addWidget(txtValue);
     grpValue->setMinimumWidth(240);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,4 +1,5 @@
 #include "NewFile.h"
+#include "DialogButtons.h"
 
 #include "Icons.h"
 
@@ -34,15 +35,7 @@ TfrmNewFile::TfrmNewFile(QWidget *parent) : QDialog(parent)
     auto *tabs = new QTabWidget;
     tabs->addTab(lstNewFiles, QStringLiteral("New File"));
 
-    btnOk = new QPushButton(QStringLiteral("OK"));
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"));
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(buttons);

@@ -1,4 +1,5 @@
 #include "NoFeature.h"
+#include "DialogButtons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,13 +31,7 @@ TfrmNoFeature::TfrmNoFeature(QWidget *parent) : QDialog(parent)
     txtUnsupported->setFont(bold);
     txtUnsupported->setAlignment(Qt::AlignCenter);
 
-    btnOk = new QPushButton(QStringLiteral("Close"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addStretch();
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, nullptr, QStringLiteral("Close"));
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

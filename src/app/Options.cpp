@@ -1,4 +1,5 @@
 #include "Options.h"
+#include "DialogButtons.h"
 
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -150,13 +151,7 @@ TfrmOptions::TfrmOptions(QWidget *parent) : QDialog(parent)
     }
     pgeOptions->addTab(TabSheet1, QStringLiteral("FTP Proxy"));
 
-    btnOk = Named(new QPushButton(QStringLiteral("OK")), "btnOk");
-    btnOk->setDefault(true);
-    btnCancel = Named(new QPushButton(QStringLiteral("Cancel")), "btnCancel");
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,4 +1,5 @@
 #include "Password.h"
+#include "DialogButtons.h"
 
 #include "QtStr.h"
 
@@ -52,15 +53,7 @@ TfrmPassword::TfrmPassword(QWidget *parent) : QDialog(parent)
     group->addWidget(imgPassword, 0, Qt::AlignTop);
     group->addLayout(fields);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

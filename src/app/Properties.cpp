@@ -1,4 +1,5 @@
 #include "Properties.h"
+#include "DialogButtons.h"
 
 #include "DateTime.h"
 #include "DscPkt.h"
@@ -124,13 +125,7 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     CreateSNMPPage();
     CreateLogPage();
 
-    btnOk = Named(new QPushButton(QStringLiteral("OK"), this), "btnOk");
-    btnOk->setDefault(true);
-    btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "btnCancel");
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

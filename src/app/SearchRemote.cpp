@@ -1,4 +1,5 @@
 #include "SearchRemote.h"
+#include "DialogButtons.h"
 
 #include "Icons.h"
 #include "KProt.h"
@@ -46,15 +47,7 @@ TfrmSearchRemote::TfrmSearchRemote(QWidget *parent) : QDialog(parent)
     inner->addWidget(caption);
     inner->addWidget(txtRemoteIP);
 
-    btnOk = new QPushButton(QStringLiteral("OK"));
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"));
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);

@@ -1,4 +1,5 @@
 #include "Version.h"
+#include "DialogButtons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,13 +28,7 @@ TfrmVersion::TfrmVersion(QWidget *parent) : QDialog(parent)
     txtVeltoVersion->setObjectName(QStringLiteral("txtVeltoVersion"));
     txtVeltoVersion->setAlignment(Qt::AlignCenter);
 
-    btnOk = new QPushButton(QStringLiteral("Close"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addStretch();
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, nullptr, QStringLiteral("Close"));
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);
