@@ -29,6 +29,7 @@
 #include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 #include <QToolBar>
 
 namespace vxt {
@@ -80,7 +81,8 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     StatusPanel1 = new QLabel;
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     for (QLabel *p : {StatusPanel0, StatusPanel1}) {
-        p->setFixedWidth(250);
+        // 250 pixels at least; a longer text widens its panel rather than being cut.
+        p->setMinimumWidth(250);
         p->setFrameShape(QFrame::StyledPanel);
         p->setFrameShadow(QFrame::Sunken);
         statusBar()->addWidget(p);
@@ -351,7 +353,14 @@ void TMainForm::SetRow(int row, const std::string &caption, const std::vector<st
     }
 }
 
-void TMainForm::SortDevices() { lstDevices->sortItems(0, Qt::AscendingOrder); }
+void TMainForm::SortDevices()
+{
+    lstDevices->sortItems(0, Qt::AscendingOrder);
+    // The columns keep their widths unless a text needs more room.
+    for (int c = 0; c < kVisibleColumns; ++c)
+        lstDevices->setColumnWidth(
+            c, std::max(kColumns[c].Width, static_cast<QAbstractItemView *>(lstDevices)->sizeHintForColumn(c)));
+}
 
 int TMainForm::SelectedRow() const
 {
