@@ -1,8 +1,10 @@
 #include "About.h"
 #include "EMail.h"
+#include "GetTagConfig.h"
 #include "GatewayModule.h"
 #include "InputInteger.h"
 #include "Main.h"
+#include "Monitor.h"
 #include "MonitorModule.h"
 #include "NewFile.h"
 #include "NoFeature.h"
@@ -14,6 +16,7 @@
 #include "SiteModule.h"
 #include "Splash.h"
 #include "Version.h"
+#include "WriteValue.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -62,6 +65,9 @@ int main(int argc, char *argv[])
     frmNewFile = new TfrmNewFile(mainForm);
     frmOptions = new TfrmOptions(mainForm);
     frmAbout = new TfrmAbout(mainForm);
+    frmMonitor = new TfrmMonitor(mainForm);
+    frmWriteValue = new TfrmWriteValue(mainForm);
+    frmGetTagConfig = new TfrmGetTagConfig(mainForm);
     frmEmail = new TfrmEmail(mainForm);
     frmInputInteger = new TfrmInputInteger(mainForm);
     frmVersion = new TfrmVersion(mainForm);

@@ -4,42 +4,11 @@ Each handler takes (device, request Message) and returns the reply Message; it r
 emulator's lock, so it may change the device freely.
 """
 
+from configcmds import CONFIG_COMMANDS
 from device import format_clock, is_dotted_quad, parse_clock
 from kprot import Message
-
-
-def ack():
-    return Message("ACK")
-
-
-def nak(reason):
-    return Message("NAK").add("REASON", reason)
-
-
-class Refused(Exception):
-    """A request the device turns down with NAK(REASON=...)."""
-
-
-def required(msg, *keys):
-    values = []
-    for key in keys:
-        value = msg.get(key)
-        if value is None:
-            raise Refused("Missing field " + key)
-        values.append(value)
-    return values
-
-
-def flag(text, key):
-    if text not in ("0", "1"):
-        raise Refused("Invalid value for " + key)
-    return text == "1"
-
-
-def number(text, key, low, high):
-    if not (text.lstrip("-").isdigit()) or not low <= int(text) <= high:
-        raise Refused("Invalid value for " + key)
-    return int(text)
+from monitorcmds import APP_COMMANDS, MONITOR_ADMIN_COMMANDS
+from replies import Refused, ack, flag, nak, number, required  # noqa: F401 (nak: devicehttp)
 
 
 def get_device(dev, msg):
@@ -104,6 +73,8 @@ def reset(dev, msg):
     for attr, value in (dev.pending_network or {}).items():
         setattr(dev, attr, value)
     dev.pending_network = None
+    dev.configuration.restart()
+    dev.monitor.restart()
     return ack()
 
 
@@ -170,9 +141,8 @@ ADMIN_COMMANDS = {
     "GETTIME": get_time,
     "SETTIME": set_time,
 }
-
-# Tag values, alarms and the mailbox come later; until then every command there is unknown.
-APP_COMMANDS = {}
+ADMIN_COMMANDS.update(CONFIG_COMMANDS)
+ADMIN_COMMANDS.update(MONITOR_ADMIN_COMMANDS)
 
 PAGES = {"/admpost.cgi": ADMIN_COMMANDS, "/apppost.cgi": APP_COMMANDS}
 

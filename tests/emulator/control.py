@@ -9,6 +9,10 @@ POST /_emu/reset                           devices as started, empty record, no 
 GET  /_emu/devices                         the state of every device
 GET  /_emu/device/<mac>                    the state of one device
 POST /_emu/device/<mac>                    changes fields of one device, answers its new state
+GET  /_emu/config/<mac>                    the gateway configuration of one device
+POST /_emu/config/<mac>                    changes parts of it, answers the whole configuration
+GET  /_emu/monitor/<mac>                   live tag values, alarms, mailbox and the device clock
+POST /_emu/monitor/<mac>                   forces values, waves, status words, alarms, mailbox
 """
 
 import copy
@@ -38,8 +42,32 @@ def handle(state, req):
     try:
         with state.lock:
             return route(state, req.method, path, query, req)
-    except (ValueError, TypeError, AttributeError) as fault:
+    except (ValueError, TypeError, AttributeError, KeyError) as fault:
         return reply(400, {"error": str(fault)})
+
+
+def device_state(dev):
+    return dev.state()
+
+
+def device_update(dev, changes):
+    dev.update(changes)
+
+
+def config_state(dev):
+    return dev.configuration.state()
+
+
+def config_update(dev, changes):
+    dev.configuration.update(changes)
+
+
+def monitor_state(dev):
+    return dev.monitor.state()
+
+
+def monitor_update(dev, changes):
+    dev.monitor.apply(changes)
 
 
 def route(state, method, path, query, req):
@@ -66,15 +94,18 @@ def route(state, method, path, query, req):
         return reply(200, {"ok": True})
     if path == "devices" and method == "GET":
         return reply(200, [d.state() for d in state.devices])
-    if path.startswith("device/"):
-        dev = state.by_mac(urllib.parse.unquote(path[len("device/"):]))
-        if dev is None:
-            return reply(404, {"error": "no such device"})
-        if method == "POST":
-            changes = json_body(req)
-            if not isinstance(changes, dict):
-                raise ValueError("device changes are a JSON object")
-            copy.deepcopy(dev).update(changes)  # refuses a bad change before any of it applies
-            dev.update(changes)
-        return reply(200, dev.state())
+    for prefix, show, change in (("device/", device_state, device_update),
+                                 ("config/", config_state, config_update),
+                                 ("monitor/", monitor_state, monitor_update)):
+        if path.startswith(prefix) and method in ("GET", "POST"):
+            dev = state.by_mac(urllib.parse.unquote(path[len(prefix):]))
+            if dev is None:
+                return reply(404, {"error": "no such device"})
+            if method == "POST":
+                changes = json_body(req)
+                if not isinstance(changes, dict):
+                    raise ValueError("changes are a JSON object")
+                change(copy.deepcopy(dev), changes)  # refuses a bad change before any of it applies
+                change(dev, changes)
+            return reply(200, show(dev))
     return reply(404, {"error": "unknown control request %s %s" % (method, path)})

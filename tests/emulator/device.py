@@ -4,6 +4,9 @@ import datetime
 import re
 import time
 
+from gateway import Gateway
+from tagsim import Monitor
+
 FAMILY_OF_CODE = {"1118": 0, "1119": 0, "1109": 1, "1110": 1, "1116": 2, "1117": 2}
 
 # name -> (default, type check); a default of None for hostname means "reports no host name".
@@ -70,12 +73,29 @@ class Device:
         for name, (default, _) in FIELDS.items():
             setattr(self, name, list(default) if isinstance(default, list) else default)
         self.set_clock(datetime.datetime.now().replace(microsecond=0))
+        self.configuration = self.monitor = None
         self.update(description)
-        if self.family is None:
-            self.family = FAMILY_OF_CODE.get(self.code, 0)
 
     def update(self, changes):
-        """Applies a partial description; raises ValueError on an unknown field or a bad value."""
+        """Applies a partial description; raises ValueError on an unknown field or a bad value.
+
+        `config` (the gateway configuration) and `monitor` (live tag settings) apply after the
+        plain fields, so that they follow a changed family.
+        """
+        changes = dict(changes)
+        config, monitor = changes.pop("config", None), changes.pop("monitor", None)
+        self.update_fields(changes)
+        if self.family is None:
+            self.family = FAMILY_OF_CODE.get(self.code, 0)
+        if self.configuration is None or self.configuration.family != self.family:
+            self.configuration = Gateway(self.family)
+            self.monitor = Monitor(self.configuration)
+        if config is not None:
+            self.configuration.update(config)
+        if monitor is not None:
+            self.monitor.apply(monitor)
+
+    def update_fields(self, changes):
         for name, value in changes.items():
             if name not in FIELDS:
                 raise ValueError("unknown device field %r" % name)
@@ -141,16 +161,42 @@ class Device:
             value = getattr(self, name)
             out[name] = list(value) if isinstance(value, list) else value
         out["clock"] = format_clock(self.now())
+        out["config"] = self.configuration.state()
         return out
 
 
 def default_devices():
     """The three gateways a user gets when trying the program without a device."""
+    mail = {"smtp": {"ENABLE": True, "SERVER": "mail.example.test", "FROM": "velto@example.test"},
+            "recipients": ["operator@example.test", "", "shift@example.test"]}
+    modbus = dict(mail, tags=[
+        {"NAME": "Pump running", "SOURCE": 0, "UNIT": 1, "TYPE": 0, "MBFUNC": 0, "ADDRESS": 0,
+         "ALARM": True, "EMAIL": True, "ALLO": True, "ALHI": False},
+        {"NAME": "Tank level", "SOURCE": 0, "UNIT": 1, "TYPE": 1, "MBFUNC": 4, "ADDRESS": 99,
+         "LIMITS": True, "WRLO": 0, "WRHI": 1000, "ALARM": True, "EMAIL": True,
+         "ALLO": 100, "ALHI": 900},
+        {"NAME": "Temperature", "SOURCE": 0, "UNIT": 2, "TYPE": 4, "MBFUNC": 3, "ADDRESS": 9,
+         "READONLY": True, "ALARM": True, "ALLO": 15.0, "ALHI": 35.0},
+        {"NAME": "Flow", "SOURCE": 0, "UNIT": 1, "TYPE": 0, "MBFUNC": 4, "ADDRESS": 199,
+         "SCALE": 2, "FACT_A": 0.1, "FACT_B": 0.0}])
+    hostlink = dict(mail, tags=[
+        {"NAME": "Motor", "SOURCE": 2, "TYPE": 6, "BIT": 0},
+        {"NAME": "Counter", "SOURCE": 0, "TYPE": 1, "HLFUNC": 6, "ADDRESS": 100,
+         "ALARM": True, "EMAIL": True, "ALLO": 10, "ALHI": 80},
+        {"NAME": "Pressure", "SOURCE": 0, "TYPE": 3, "HLFUNC": 6, "ADDRESS": 200,
+         "ALARM": True, "ALLO": 1.5, "ALHI": 4.5}])
+    df1 = dict(mail, tags=[
+        {"NAME": "Start button", "SOURCE": 0, "FILETYPE": 133, "FILENUMBER": 3, "TYPE": 5,
+         "ALARM": True, "ALLO": False, "ALHI": True},
+        {"NAME": "Batch", "SOURCE": 0, "FILETYPE": 137, "FILENUMBER": 7, "ELEMENT": 12,
+         "TYPE": 1, "LIMITS": True, "WRLO": -100, "WRHI": 100},
+        {"NAME": "Speed", "SOURCE": 0, "FILETYPE": 138, "FILENUMBER": 8, "ELEMENT": 2,
+         "TYPE": 3, "ALARM": True, "EMAIL": True, "ALLO": 20.0, "ALHI": 60.0}])
     return [
         {"code": "1118", "version": "2.0.4-SN-R", "mac": "00-11-22-33-44-01", "ip": "127.0.0.2",
-         "netmask": "255.0.0.0", "hostname": "velto-modbus"},
+         "netmask": "255.0.0.0", "hostname": "velto-modbus", "config": modbus},
         {"code": "1109", "version": "2.0.4-SN", "mac": "00-11-22-33-44-02", "ip": "127.0.0.3",
-         "netmask": "255.0.0.0", "hostname": "velto-hostlink"},
+         "netmask": "255.0.0.0", "hostname": "velto-hostlink", "config": hostlink},
         {"code": "1116", "version": "2.0.5-SN", "mac": "00-11-22-33-44-03", "ip": "127.0.0.4",
-         "netmask": "255.0.0.0", "hostname": "velto-df1"},
+         "netmask": "255.0.0.0", "hostname": "velto-df1", "config": df1},
     ]

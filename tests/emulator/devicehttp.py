@@ -71,7 +71,7 @@ def device_reply(state, dev, commands, req, entry):
     rule = state.take_failure(dev.mac, "http", entry["command"])
     mode = rule.name if rule else "respond"
     entry["failure"] = rule.mode if rule else None
-    # The device never got to these requests: no state changes.
+    # The device never got to these requests (nor carries out a refused one): no state changes.
     if mode == "silent" or mode == "close":
         return {"mode": mode, "status": None, "body": b"", "content_type": KPROT_TYPE,
                 "delay_ms": 0}
@@ -79,6 +79,8 @@ def device_reply(state, dev, commands, req, entry):
         return plain(500, "Internal Server Error\n")
     if mode == "wrong":
         body = Message("XYZ").encode()
+    elif mode == "nak":
+        body = nak(rule.reason).encode()
     else:
         reply = answer(commands, dev, msg) if msg else nak("Malformed message")
         body = reply.encode()

@@ -15,6 +15,8 @@ UDP_MODES = ("silent",)
 
 def check_mode(mode, channel):
     """Returns (name, delay_ms) for a failure mode text; raises ValueError when unknown."""
+    if mode.startswith("nak:") and channel == "http":
+        return "nak", 0
     if mode.startswith("delay:"):
         ms = mode[len("delay:"):]
         if not ms.isdigit():
@@ -27,7 +29,7 @@ def check_mode(mode, channel):
 
 class FailureRule:
     def __init__(self, spec):
-        unknown = set(spec) - {"mac", "mode", "count", "command", "channel"}
+        unknown = set(spec) - {"mac", "mode", "count", "command", "channel", "skip"}
         if unknown:
             raise ValueError("unknown failure keys %s" % sorted(unknown))
         self.mac = spec.get("mac")
@@ -42,6 +44,11 @@ class FailureRule:
         if self.count is not None and (not isinstance(self.count, int) or self.count < 1):
             raise ValueError("count must be a positive number")
         self.command = spec.get("command")
+        # Lets this many fitting requests through first: a failure at a chosen step.
+        self.skip = spec.get("skip", 0)
+        if isinstance(self.skip, bool) or not isinstance(self.skip, int) or self.skip < 0:
+            raise ValueError("skip must be a number from 0 up")
+        self.reason = self.mode[len("nak:"):] if self.name == "nak" else None
 
     def matches(self, mac, channel, command):
         return (self.channel == channel and self.mac in (None, mac)
@@ -49,7 +56,7 @@ class FailureRule:
 
     def describe(self):
         return {"mac": self.mac, "channel": self.channel, "mode": self.mode,
-                "count": self.count, "command": self.command}
+                "count": self.count, "command": self.command, "skip": self.skip}
 
 
 class EmulatorState:
@@ -109,10 +116,17 @@ class EmulatorState:
             self.rules = [r for r in self.rules if mac is not None and r.mac != mac]
 
     def take_failure(self, mac, channel, command):
-        """The first rule that applies to this request (using up one of its count), or None."""
+        """The first rule that applies to this request (using up one of its count), or None.
+
+        A rule that still lets requests through counts one down and leaves the request to the
+        rules after it.
+        """
         with self.lock:
-            for rule in self.rules:
+            for rule in list(self.rules):
                 if rule.matches(mac, channel, command):
+                    if rule.skip > 0:
+                        rule.skip -= 1
+                        continue
                     if rule.count is not None:
                         rule.count -= 1
                         if rule.count == 0:

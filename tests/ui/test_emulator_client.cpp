@@ -16,12 +16,13 @@ const QString kMac1 = QStringLiteral("00-11-22-33-44-55");
 const QString kMac2 = QStringLiteral("00-11-22-33-44-66");
 
 // One POST over a raw socket, as the program sends it; returns every byte the device sent.
-QByteArray rawPost(const QString &ip, quint16 port, const QByteArray &body)
+QByteArray rawPost(const QString &ip, quint16 port, const QByteArray &body,
+                   const QByteArray &page = "admpost.cgi")
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress(ip), port);
     if (!socket.waitForConnected(5000)) return QByteArray();
-    socket.write("POST /admpost.cgi HTTP/1.0\r\nHost: " + ip.toLatin1() +
+    socket.write("POST /" + page + " HTTP/1.0\r\nHost: " + ip.toLatin1() +
                  "\r\nContent-Type: text/x-kprot\r\nContent-Length: " + QByteArray::number(body.size()) +
                  "\r\n\r\n" + body);
     QByteArray response;
@@ -109,6 +110,55 @@ private slots:
         QVERIFY(emu_->reset());
         QCOMPARE(emu_->deviceState(kMac1).value(QLatin1String("admin_password")).toString(), QStringLiteral("secret"));
         QVERIFY(emu_->deviceState(QStringLiteral("00-00-00-00-00-00")).isEmpty());
+    }
+
+    void gatewayConfigurationAndLiveValues()
+    {
+        const QString ip = QStringLiteral("127.0.0.2");
+        QVERIFY(emu_->deviceConfig(kMac1).value(QLatin1String("tags")).toArray().isEmpty());
+        const QJsonObject level{{QStringLiteral("NAME"), QStringLiteral("Level")},
+                                {QStringLiteral("TYPE"), 1},
+                                {QStringLiteral("ALARM"), true},
+                                {QStringLiteral("ALLO"), 10},
+                                {QStringLiteral("ALHI"), 90}};
+        QVERIFY2(emu_->setDeviceConfig(kMac1, {{QStringLiteral("tags"), QJsonArray{level}},
+                                               {QStringLiteral("recipients"), QJsonArray{QStringLiteral("a@test")}}}),
+                 qPrintable(emu_->errorString()));
+        const QJsonObject config = emu_->deviceConfig(kMac1);
+        QCOMPARE(config.value(QLatin1String("tags")).toArray().at(0).toObject().value(QLatin1String("ALHI")).toString(),
+                 QStringLiteral("90"));
+        QCOMPARE(config.value(QLatin1String("recipients")).toArray().size(), 5);
+        QCOMPARE(bodyOf(rawPost(ip, emu_->httpPort(), "GETTAGCOUNT();")), QByteArray("TAGCOUNT(COUNT=1,);"));
+        QCOMPARE(bodyOf(rawPost(ip, emu_->httpPort(), "GETTAG(TAG=0,);")),
+                 QByteArray("TAGCONFIG(NAME=Level,SOURCE=0,UNIT=1,TYPE=1,MBFUNC=4,ADDRESS=0,REG32=0,BIT=0,SCALE=1,"
+                            "FACT_A=0.00000000E0,FACT_B=0.00000000E0,READONLY=0,LIMITS=0,ALARM=1,EMAIL=0,TRAP=0,"
+                            "WRLO=0,WRHI=0,ALLO=10,ALHI=90,);"));
+        QCOMPARE(bodyOf(rawPost(ip, emu_->httpPort(), "GETTOO(TOO=0,);")), QByteArray("TOO(EMAIL=a@test,);"));
+
+        QVERIFY(!emu_->setDeviceConfig(kMac1, {{QStringLiteral("colour"), 1}}));
+        QVERIFY2(emu_->errorString().contains(QLatin1String("colour")), qPrintable(emu_->errorString()));
+
+        // The device's clock stopped, the value forced: the read is exact.
+        QVERIFY(emu_->setMonitor(kMac1, {{QStringLiteral("time"), QJsonObject{{QStringLiteral("running"), false}}},
+                                         {QStringLiteral("tags"),
+                                          QJsonObject{{QStringLiteral("0"), QJsonObject{{QStringLiteral("value"), 42}}}}}}));
+        QCOMPARE(bodyOf(rawPost(ip, emu_->httpPort(), "READ(TAG1=0,);", "apppost.cgi")),
+                 QByteArray("VALUES(VAL1=42,ST1=2,);"));
+        const QJsonObject live = emu_->monitorState(kMac1);
+        QCOMPARE(live.value(QLatin1String("tags")).toArray().at(0).toObject().value(QLatin1String("value")).toInt(), 42);
+
+        // A failure at a chosen step: the second GETTAG.
+        QVERIFY(emu_->addFailRule({{QStringLiteral("mac"), kMac1},
+                                   {QStringLiteral("mode"), QStringLiteral("nak:Busy")},
+                                   {QStringLiteral("command"), QStringLiteral("GETTAG")},
+                                   {QStringLiteral("skip"), 1},
+                                   {QStringLiteral("count"), 1}}));
+        QVERIFY(bodyOf(rawPost(ip, emu_->httpPort(), "GETTAG(TAG=0,);")).startsWith("TAGCONFIG("));
+        QCOMPARE(bodyOf(rawPost(ip, emu_->httpPort(), "GETTAG(TAG=0,);")), QByteArray("NAK(REASON=Busy,);"));
+        QVERIFY(bodyOf(rawPost(ip, emu_->httpPort(), "GETTAG(TAG=0,);")).startsWith("TAGCONFIG("));
+
+        QVERIFY(emu_->reset());
+        QVERIFY(emu_->deviceConfig(kMac1).value(QLatin1String("tags")).toArray().isEmpty());
     }
 
     void helloIsAnsweredAndRecorded()

@@ -219,16 +219,34 @@ bool Emulator::clearFail(const QString &mac)
 
 bool Emulator::reset() { return post(QStringLiteral("reset"), QJsonValue()); }
 
-QJsonObject Emulator::deviceState(const QString &mac)
+QJsonObject Emulator::getObject(const QString &path)
 {
     QByteArray answer;
-    if (control("GET", QStringLiteral("device/") + mac, QByteArray(), &answer) != 200) return {};
+    if (control("GET", path, QByteArray(), &answer) != 200) return {};
     return QJsonDocument::fromJson(answer).object();
 }
+
+QJsonObject Emulator::deviceState(const QString &mac) { return getObject(QStringLiteral("device/") + mac); }
 
 bool Emulator::setDeviceState(const QString &mac, const QJsonObject &changes)
 {
     return post(QStringLiteral("device/") + mac, changes);
+}
+
+bool Emulator::addFailRule(const QJsonObject &rule) { return post(QStringLiteral("fail"), rule); }
+
+QJsonObject Emulator::deviceConfig(const QString &mac) { return getObject(QStringLiteral("config/") + mac); }
+
+bool Emulator::setDeviceConfig(const QString &mac, const QJsonObject &changes)
+{
+    return post(QStringLiteral("config/") + mac, changes);
+}
+
+QJsonObject Emulator::monitorState(const QString &mac) { return getObject(QStringLiteral("monitor/") + mac); }
+
+bool Emulator::setMonitor(const QString &mac, const QJsonObject &changes)
+{
+    return post(QStringLiteral("monitor/") + mac, changes);
 }
 
 }  // namespace vxt::test

@@ -78,6 +78,16 @@ public:
     bool reset();
     QJsonObject deviceState(const QString &mac);
     bool setDeviceState(const QString &mac, const QJsonObject &changes);
+    // A whole failure rule as the README gives it, e.g. with "skip" to fail at a chosen step.
+    bool addFailRule(const QJsonObject &rule);
+
+    // The gateway configuration (serial port, mail, recipients, tags, run state) in wire form;
+    // changes take the keys of a device description's "config".
+    QJsonObject deviceConfig(const QString &mac);
+    bool setDeviceConfig(const QString &mac, const QJsonObject &changes);
+    // Live tag values, alarms, mailbox and the device's clock; changes force any of them.
+    QJsonObject monitorState(const QString &mac);
+    bool setMonitor(const QString &mac, const QJsonObject &changes);
 
     // One raw control exchange: the HTTP status (0 when the exchange failed) and the JSON answer.
     int control(const QByteArray &method, const QString &path, const QByteArray &jsonBody,
@@ -85,6 +95,7 @@ public:
 
 private:
     bool post(const QString &path, const QJsonValue &body);
+    QJsonObject getObject(const QString &path);
 
     EmulatorOptions options_;
     QProcess process_;

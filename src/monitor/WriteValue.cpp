@@ -1,0 +1,147 @@
+#include "WriteValue.h"
+
+#include "MonitorLogic.h"
+#include "MsgBox.h"
+#include "NumFormat.h"
+#include "QtStr.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace vxt {
+
+TfrmWriteValue *frmWriteValue = nullptr;
+
+TfrmWriteValue::TfrmWriteValue(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmWriteValue"));
+    setWindowTitle(QStringLiteral("Write new Value"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    grpWriteValue = new QGroupBox(QStringLiteral("Write Value"), this);
+    grpWriteValue->setObjectName(QStringLiteral("grpWriteValue"));
+    lblValue = new QLabel(QStringLiteral("New Tag Value"), grpWriteValue);
+    lblValue->setObjectName(QStringLiteral("lblValue"));
+    txtValue = new QLineEdit(grpWriteValue);
+    txtValue->setObjectName(QStringLiteral("txtValue"));
+    txtValue->setMaxLength(12);
+    txtValue->installEventFilter(this);
+    lblValue->setBuddy(txtValue);
+    rdoOn = new QRadioButton(QStringLiteral("ON"), grpWriteValue);
+    rdoOn->setObjectName(QStringLiteral("rdoOn"));
+    rdoOff = new QRadioButton(QStringLiteral("OFF"), grpWriteValue);
+    rdoOff->setObjectName(QStringLiteral("rdoOff"));
+    auto *group = new QVBoxLayout(grpWriteValue);
+    group->addWidget(lblValue);
+    group->addWidget(txtValue);
+    auto *radios = new QHBoxLayout;
+    radios->addWidget(rdoOn);
+    radios->addWidget(rdoOff);
+    radios->addStretch();
+    group->addLayout(radios);
+    grpWriteValue->setMinimumWidth(240);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto *main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->addWidget(grpWriteValue);
+    main->addLayout(buttons);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmWriteValue::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmWriteValue::FormShow()
+{
+    const bool digital = Kind == KindDigital;
+    lblValue->setVisible(!digital);
+    txtValue->setVisible(!digital);
+    rdoOn->setVisible(digital);
+    rdoOff->setVisible(digital);
+    if (digital) {
+        rdoOn->setChecked(BoolValue);
+        rdoOff->setChecked(!BoolValue);
+    } else if (Kind == KindInteger) {
+        txtValue->setText(QString::number(IntValue));
+    } else {
+        txtValue->setText(QStr(FloatToStr(FloatValue)));
+    }
+    grpWriteValue->setTitle(QStr(TagName));
+    if (!digital) {
+        txtValue->setFocus();
+        txtValue->selectAll();
+    }
+}
+
+void TfrmWriteValue::btnOkClick()
+{
+    const std::string text = StdStr(txtValue->text());
+    if (Kind == KindDigital) {
+        BoolValue = rdoOn->isChecked();
+    } else if (Kind == KindInteger) {
+        int32_t v = 0;
+        if (!ParseWriteInteger(text, v)) {
+            ShowError("Not a valid value.\r\nPlease enter an integer number between -2147483648 and 2147483647.");
+            txtValue->setFocus();
+            return;
+        }
+        IntValue = v;
+    } else {
+        double v = 0;
+        if (!ParseWriteFloat(text, v)) {
+            ShowError("Not a valid value.\r\nPlease enter a number.");
+            txtValue->setFocus();
+            return;
+        }
+        FloatValue = v;
+    }
+    accept();
+}
+
+bool TfrmWriteValue::txtValueKeyPress(QChar key) const
+{
+    if (key.unicode() > 0xFF) return Kind == KindDigital;
+    return WriteValueKeyAllowed(Kind, char(key.unicode()));
+}
+
+bool TfrmWriteValue::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtValue && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Keys that type nothing printable (arrows, Delete, Enter, Escape) and shortcuts pass.
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+        if (!shortcut) {
+            for (QChar c : key->text())
+                if (c.isPrint() && !txtValueKeyPress(c)) return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmWriteValue::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    FormShow();
+    layout()->activate();
+    if (QScreen *s = screen()) move(pos() + s->availableGeometry().center() - frameGeometry().center());
+}
+
+}  // namespace vxt
