@@ -112,6 +112,9 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm()
 {
+    // Document windows close while the frame goes; the half-destroyed frame must not react.
+    disconnect(MDIArea, nullptr, this, nullptr);
+    disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
     GetBlockingHooks() = BlockingHooks{};
     if (MainForm == this) MainForm = nullptr;
 }

@@ -1,9 +1,13 @@
 #include "About.h"
 #include "EMail.h"
+#include "DF1Tags.h"
 #include "GetTagConfig.h"
+#include "HostlinkTags.h"
 #include "GatewayModule.h"
 #include "InputInteger.h"
+#include "InternalTags.h"
 #include "Main.h"
+#include "ModbusTags.h"
 #include "Monitor.h"
 #include "MonitorModule.h"
 #include "NewFile.h"
@@ -15,6 +19,9 @@
 #include "SearchRemote.h"
 #include "SiteModule.h"
 #include "Splash.h"
+#include "TransferDF1Config.h"
+#include "TransferHostlinkConfig.h"
+#include "TransferModbusConfig.h"
 #include "Version.h"
 #include "WriteValue.h"
 
@@ -68,8 +75,15 @@ int main(int argc, char *argv[])
     frmMonitor = new TfrmMonitor(mainForm);
     frmWriteValue = new TfrmWriteValue(mainForm);
     frmGetTagConfig = new TfrmGetTagConfig(mainForm);
+    frmModbusTags = new TfrmModbusTags(mainForm);
+    frmInternalTags = new TfrmInternalTags(mainForm);
     frmEmail = new TfrmEmail(mainForm);
+    frmTransferModbusConfig = new TfrmTransferModbusConfig(mainForm);
     frmInputInteger = new TfrmInputInteger(mainForm);
+    frmHostlinkTags = new TfrmHostlinkTags(mainForm);
+    frmTransferHostlinkConfig = new TfrmTransferHostlinkConfig(mainForm);
+    frmDF1Tags = new TfrmDF1Tags(mainForm);
+    frmTransferDF1Config = new TfrmTransferDF1Config(mainForm);
     frmVersion = new TfrmVersion(mainForm);
     frmNoFeature = new TfrmNoFeature(mainForm);
 
