@@ -399,6 +399,7 @@ TMDIChild *TMainForm::CreateDocument(DocKind kind)
     const DocumentClass *cls = FindDocumentClass(kind);
     if (!cls) return nullptr;
     TMDIChild *doc = cls->Create();
+    doc->setWindowIcon(NewFileIcon(int(kind)));
     AddDocument(doc);
     return doc;
 }

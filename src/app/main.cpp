@@ -4,6 +4,7 @@
 #include "GetTagConfig.h"
 #include "HostlinkTags.h"
 #include "GatewayModule.h"
+#include "Icons.h"
 #include "InputInteger.h"
 #include "InternalTags.h"
 #include "Main.h"
@@ -61,6 +62,7 @@ int main(int argc, char *argv[])
     Wait(custom ? wait : 2000);
 
     QApplication::setApplicationName(QStringLiteral("Velto Configuration Manager"));
+    QApplication::setWindowIcon(ImageListIcon(3));
 
     RegisterGatewayDocuments();
     RegisterSiteDocuments();
