@@ -19,7 +19,9 @@
 #include "Properties.h"
 #include "SearchRemote.h"
 #include "SiteModule.h"
+#include "FileViewer.h"
 #include "Splash.h"
+#include "TransferSite.h"
 #include "TransferDF1Config.h"
 #include "TransferHostlinkConfig.h"
 #include "TransferModbusConfig.h"
@@ -72,6 +74,8 @@ int main(int argc, char *argv[])
     frmPassword = new TfrmPassword(mainForm);
     frmSearchRemote = new TfrmSearchRemote(mainForm);
     frmNewFile = new TfrmNewFile(mainForm);
+    frmTransferSite = new TfrmTransferSite(mainForm);
+    frmFileViewer = new TfrmFileViewer(mainForm);
     frmOptions = new TfrmOptions(mainForm);
     frmAbout = new TfrmAbout(mainForm);
     frmMonitor = new TfrmMonitor(mainForm);

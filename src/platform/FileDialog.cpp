@@ -12,6 +12,8 @@ namespace {
 struct Next {
     bool set = false;
     std::optional<std::string> name;
+    bool setMany = false;
+    std::vector<std::string> names;
 };
 
 Next &NextName()
@@ -24,7 +26,8 @@ bool TakeNext(std::optional<std::string> &out)
 {
     if (!NextName().set) return false;
     out = NextName().name;
-    NextName() = Next{};
+    NextName().set = false;
+    NextName().name.reset();
     return true;
 }
 
@@ -52,6 +55,20 @@ std::optional<std::string> GetOpenFileName(QWidget *parent, const std::string &t
     return StdStr(f);
 }
 
+std::vector<std::string> GetOpenFileNames(QWidget *parent, const std::string &title, const std::string &filter)
+{
+    if (NextName().setMany) {
+        std::vector<std::string> r = std::move(NextName().names);
+        NextName().setMany = false;
+        NextName().names.clear();
+        return r;
+    }
+    std::vector<std::string> r;
+    for (const QString &f : QFileDialog::getOpenFileNames(parent, QStr(title), QString(), QtFilter(filter)))
+        r.push_back(StdStr(f));
+    return r;
+}
+
 std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &title, const std::string &filter,
                                            const std::string &initialName, const std::string &defaultExt)
 {
@@ -65,7 +82,17 @@ std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &t
     return StdStr(dlg.selectedFiles().first());
 }
 
-void SetNextFileName(std::optional<std::string> name) { NextName() = Next{true, std::move(name)}; }
+void SetNextFileName(std::optional<std::string> name)
+{
+    NextName().set = true;
+    NextName().name = std::move(name);
+}
+
+void SetNextFileNames(std::vector<std::string> names)
+{
+    NextName().setMany = true;
+    NextName().names = std::move(names);
+}
 
 void ClearNextFileName() { NextName() = Next{}; }
 

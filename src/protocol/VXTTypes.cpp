@@ -53,7 +53,11 @@ bool IsSiteFile(const std::string &fileName)
     if (!FileExists(fileName)) return false;
     TVeltoSite site(fileName);
     TSiteHeader h = site.ReadHeader();
-    return site.Size() >= 8 && h.Version == 1 && h.TotalSize == uint32_t(site.Size());
+    if (site.Size() < 8 || h.Version != 1) return false;
+    // A web site saved without files keeps the header of a new container (total 34 for 8 bytes);
+    // it is still a web site the user must be able to open again.
+    const bool emptySite = site.Size() == 8 && h.FileCount == 0 && h.TotalSize == 34;
+    return emptySite || h.TotalSize == uint32_t(site.Size());
 }
 
 }  // namespace vxt

@@ -1,7 +1,15 @@
 #include "SiteModule.h"
 
+#include "Documents.h"
+#include "Site.h"
+
+#include <typeinfo>
+
 namespace vxt {
 
-void RegisterSiteDocuments() {}
+void RegisterSiteDocuments()
+{
+    RegisterDocumentClass({DocKind::Site, typeid(TMDISite), []() -> TMDIChild * { return new TMDISite; }, ".kws"});
+}
 
 }  // namespace vxt

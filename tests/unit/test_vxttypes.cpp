@@ -104,8 +104,10 @@ TEST(FileProbes, SiteFile)
     EXPECT_TRUE(IsSiteFile(dir.write("one.kws", std::string("\x01\x00\x01\x00\x27\x00\x00\x00", 8) +
                                                     std::string("a\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20) +
                                                     std::string("\x01\0\0\0\0\0\x01\0\0\0Z", 11))));
-    // An empty container says 34 while it is 8 bytes long.
-    EXPECT_FALSE(IsSiteFile(dir.write("empty.kws", std::string("\x01\x00\x00\x00\x22\x00\x00\x00", 8))));
+    // A web site saved without files says 34 while it is 8 bytes long, and opens again.
+    EXPECT_TRUE(IsSiteFile(dir.write("empty.kws", std::string("\x01\x00\x00\x00\x22\x00\x00\x00", 8))));
+    EXPECT_FALSE(IsSiteFile(dir.write("empty1.kws", std::string("\x01\x00\x01\x00\x22\x00\x00\x00", 8))));
+    EXPECT_FALSE(IsSiteFile(dir.write("long.kws", std::string("\x01\x00\x00\x00\x22\x00\x00\x00\x00", 9))));
     EXPECT_FALSE(IsSiteFile(dir.write("off.kws", std::string("\x01\x00\x00\x00\x09\x00\x00\x00", 8))));
     EXPECT_TRUE(IsSiteFile(dir.write("eight.kws", std::string("\x01\x00\x00\x00\x08\x00\x00\x00", 8))));
     EXPECT_FALSE(IsSiteFile(dir.write("v2.kws", std::string("\x02\x00\x00\x00\x08\x00\x00\x00", 8))));

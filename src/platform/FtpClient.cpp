@@ -1,0 +1,533 @@
+#include "FtpClient.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vxt {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// No reply of a device needs more; a server that keeps sending continuation lines is cut off.
+constexpr size_t kMaxReplyBytes = 65536;
+constexpr size_t kMaxListingBytes = 1024 * 1024;
+// How long a cancelled session waits for the server to read its last commands.
+constexpr int kLingerMs = 1000;
+constexpr int kQuitReplyMs = 2000;
+
+void CloseFd(int &fd)
+{
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+int Remaining(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? int(left) : 0;
+}
+
+std::string Errno(const char *what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// The command's name, without its arguments (no password reaches an error text).
+std::string CommandName(const std::string &cmd) { return cmd.substr(0, cmd.find(' ')); }
+
+}  // namespace
+
+TFtpClient::TFtpClient()
+{
+    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
+}
+
+TFtpClient::~TFtpClient()
+{
+    CloseFd(data_);
+    CloseFd(listen_);
+    CloseFd(ctrl_);
+    CloseFd(wake_[0]);
+    CloseFd(wake_[1]);
+}
+
+void TFtpClient::Abort()
+{
+    abort_ = true;
+    if (wake_[1] >= 0) {
+        const char b = 1;
+        [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
+    }
+}
+
+void TFtpClient::ResetAbort()
+{
+    abort_ = false;
+    char buf[64];
+    if (wake_[0] >= 0)
+        while (::read(wake_[0], buf, sizeof buf) > 0) {
+        }
+}
+
+template <typename F>
+auto TFtpClient::Guard(F &&f) -> decltype(f())
+{
+    try {
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        return f();
+    } catch (const EFtpCanceled &) {
+        AbortTransfer();
+        Disconnect();
+        throw;
+    } catch (...) {
+        AbortTransfer();
+        throw;
+    }
+}
+
+void TFtpClient::WaitFor(int fd, short events, int timeoutMs, const char *what)
+{
+    pollfd p[2] = {{fd, events, 0}, {wake_[0], POLLIN, 0}};
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        const int n = ::poll(p, wake_[0] >= 0 ? 2 : 1, Remaining(deadline));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFtpError(Errno("poll"));
+        }
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        if (n == 0) throw EFtpError(std::string("time-out ") + what);
+        if (p[0].revents) return;
+    }
+}
+
+int TFtpClient::WaitForEither(int fd1, int fd2, int timeoutMs, const char *what)
+{
+    pollfd p[3] = {{fd1, POLLIN, 0}, {fd2, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        const int n = ::poll(p, wake_[0] >= 0 ? 3 : 2, Remaining(deadline));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFtpError(Errno("poll"));
+        }
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        if (n == 0) throw EFtpError(std::string("time-out ") + what);
+        if (p[0].revents) return fd1;
+        if (p[1].revents) return fd2;
+    }
+}
+
+int TFtpClient::ConnectSocket(const std::string &host, int port)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;   // PORT speaks IPv4 only
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *list = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
+    if (rc != 0) throw EFtpError("cannot resolve " + host + ": " + ::gai_strerror(rc));
+    std::string lastError = "no address for " + host;
+    int fd = -1;
+    try {
+        for (addrinfo *a = list; a; a = a->ai_next) {
+            fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            if (fd < 0) {
+                lastError = Errno("socket");
+                continue;
+            }
+            if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS) {
+                lastError = Errno("connect");
+                CloseFd(fd);
+                continue;
+            }
+            WaitFor(fd, POLLOUT, ConnectTimeoutMs, "while connecting");
+            int err = 0;
+            socklen_t len = sizeof err;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+            if (err == 0) break;
+            lastError = std::string("connect: ") + std::strerror(err);
+            CloseFd(fd);
+        }
+    } catch (...) {
+        CloseFd(fd);
+        ::freeaddrinfo(list);
+        throw;
+    }
+    ::freeaddrinfo(list);
+    if (fd < 0) throw EFtpError(lastError);
+    return fd;
+}
+
+void TFtpClient::WriteAll(int fd, const char *data, size_t size, const char *what)
+{
+    size_t sent = 0;
+    while (sent < size) {
+        const ssize_t n = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += size_t(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            WaitFor(fd, POLLOUT, ReadTimeoutMs, what);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            throw EFtpError(Errno(what));
+        }
+    }
+}
+
+std::string TFtpClient::ReadLine()
+{
+    for (;;) {
+        const size_t eol = inbuf_.find('\n');
+        if (eol != std::string::npos) {
+            if (eol > MaxLineLength) throw EFtpError("reply line too long");
+            std::string line = inbuf_.substr(0, eol);
+            inbuf_.erase(0, eol + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return line;
+        }
+        if (inbuf_.size() > MaxLineLength) throw EFtpError("reply line too long");
+        char buf[4096];
+        const ssize_t n = ::recv(ctrl_, buf, sizeof buf, 0);
+        if (n > 0) {
+            inbuf_.append(buf, size_t(n));
+        } else if (n == 0) {
+            throw EFtpError("the server closed the connection");
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            WaitFor(ctrl_, POLLIN, ReadTimeoutMs, "waiting for a reply");
+        } else if (errno != EINTR) {
+            throw EFtpError(Errno("reading a reply"));
+        }
+    }
+}
+
+TFtpClient::Reply TFtpClient::ReadReply()
+{
+    if (ctrl_ < 0) throw EFtpError("not connected");
+    auto code = [](const std::string &line) {
+        if (line.size() < 3) return -1;
+        for (int i = 0; i < 3; ++i)
+            if (line[size_t(i)] < '0' || line[size_t(i)] > '9') return -1;
+        return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    };
+    Reply r;
+    std::string line = ReadLine();
+    r.Code = code(line);
+    if (r.Code < 100) throw EFtpError("malformed reply");
+    r.Text = line;
+    if (line.size() > 3 && line[3] == '-') {
+        for (;;) {
+            line = ReadLine();
+            r.Text += "\n" + line;
+            if (r.Text.size() > kMaxReplyBytes) throw EFtpError("reply too long");
+            if (code(line) == r.Code && (line.size() == 3 || line[3] == ' ')) break;
+        }
+    }
+    return r;
+}
+
+TFtpClient::Reply TFtpClient::SendCmd(const std::string &cmd)
+{
+    SendCmdLine(cmd);
+    return ReadReply();
+}
+
+void TFtpClient::Expect(const Reply &r, const std::string &cmd, int lowClass, int highClass)
+{
+    const int cls = r.Code / 100;
+    if (cls < lowClass || cls > highClass) throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
+}
+
+void TFtpClient::SendCmdLine(const std::string &line)
+{
+    if (ctrl_ < 0) throw EFtpError("not connected");
+    const std::string out = line + "\r\n";
+    WriteAll(ctrl_, out.data(), out.size(), "sending a command");
+}
+
+void TFtpClient::LogonStep(const std::string &cmd, bool isPassword, bool &loggedIn)
+{
+    // A server that took the user name alone wants no password.
+    if (isPassword && loggedIn) return;
+    const Reply r = SendCmd(cmd);
+    Expect(r, cmd, 2, 3);
+    loggedIn = r.Code / 100 == 2;
+}
+
+void TFtpClient::Logon()
+{
+    const TFtpProxySettings &p = ProxySettings;
+    bool loggedIn = false;
+    auto proxyAccount = [&]() {
+        if (p.UserName.empty()) return;
+        LogonStep("USER " + p.UserName, false, loggedIn);
+        LogonStep("PASS " + p.Password, true, loggedIn);
+        loggedIn = false;
+    };
+    switch (p.Method) {
+    case fpmUserAtHost:
+        proxyAccount();
+        LogonStep("USER " + UserName + "@" + Host, false, loggedIn);
+        LogonStep("PASS " + Password, true, loggedIn);
+        break;
+    case fpmSite:
+    case fpmOpen: {
+        proxyAccount();
+        const std::string cmd = (p.Method == fpmSite ? "SITE " : "OPEN ") + Host;
+        Expect(SendCmd(cmd), cmd, 2, 3);
+        LogonStep("USER " + UserName, false, loggedIn);
+        LogonStep("PASS " + Password, true, loggedIn);
+        break;
+    }
+    case fpmUserFwUserHost:
+        LogonStep("USER " + UserName + "@" + p.UserName + "@" + Host, false, loggedIn);
+        LogonStep("PASS " + p.Password, true, loggedIn);
+        LogonStep("PASS " + Password, true, loggedIn);
+        break;
+    default:
+        LogonStep("USER " + UserName, false, loggedIn);
+        LogonStep("PASS " + Password, true, loggedIn);
+        break;
+    }
+    if (!loggedIn) throw EFtpError("the server did not accept the logon");
+}
+
+void TFtpClient::Connect()
+{
+    if (abort_) throw EFtpCanceled("the FTP session was canceled");
+    Disconnect();
+    inbuf_.clear();
+    try {
+        const bool viaProxy = ProxySettings.Method >= fpmUserAtHost && ProxySettings.Method <= fpmUserFwUserHost;
+        ctrl_ = viaProxy ? ConnectSocket(ProxySettings.Host, ProxySettings.Port) : ConnectSocket(Host, Port);
+        Reply r = ReadReply();
+        while (r.Code / 100 == 1) r = ReadReply();
+        Expect(r, "connect", 2, 2);
+        Logon();
+        const Reply type = SendCmd("TYPE I");
+        Expect(type, "TYPE", 2, 2);
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void TFtpClient::CloseListener() { CloseFd(listen_); }
+
+void TFtpClient::CloseData()
+{
+    CloseFd(data_);
+    CloseListener();
+}
+
+void TFtpClient::CloseControl()
+{
+    CloseFd(ctrl_);
+    inbuf_.clear();
+    transferring_ = false;
+}
+
+int TFtpClient::OpenDataChannel(const std::string &cmd)
+{
+    if (ctrl_ < 0) throw EFtpError("not connected");
+    CloseData();
+    // Listen on the address the server already reaches us at.
+    sockaddr_in local{};
+    socklen_t len = sizeof local;
+    if (::getsockname(ctrl_, reinterpret_cast<sockaddr *>(&local), &len) != 0) throw EFtpError(Errno("getsockname"));
+    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listen_ < 0) throw EFtpError(Errno("socket"));
+    local.sin_port = 0;
+    if (::bind(listen_, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 || ::listen(listen_, 1) != 0)
+        throw EFtpError(Errno("data listener"));
+    len = sizeof local;
+    ::getsockname(listen_, reinterpret_cast<sockaddr *>(&local), &len);
+    const uint32_t a = ntohl(local.sin_addr.s_addr);
+    const uint16_t port = ntohs(local.sin_port);
+    const std::string portCmd = "PORT " + std::to_string(a >> 24) + "," + std::to_string((a >> 16) & 255) + "," +
+                                std::to_string((a >> 8) & 255) + "," + std::to_string(a & 255) + "," +
+                                std::to_string(port >> 8) + "," + std::to_string(port & 255);
+    Expect(SendCmd(portCmd), portCmd, 2, 2);
+
+    transferring_ = true;
+    SendCmdLine(cmd);
+    int state = kNoReplyYet;
+    for (;;) {
+        // A connection already made goes first: a quick server may have replied to the end already.
+        pollfd p{listen_, POLLIN, 0};
+        const bool pending = ::poll(&p, 1, 0) > 0;
+        int ready = listen_;
+        if (!pending) {
+            if (state == kFinalReply)
+                ready = WaitForEither(listen_, -1, ReadTimeoutMs, "waiting for the data connection");
+            else if (inbuf_.find('\n') != std::string::npos)
+                ready = ctrl_;
+            else
+                ready = WaitForEither(listen_, ctrl_, ReadTimeoutMs, "waiting for the data connection");
+        }
+        if (ready == listen_) {
+            data_ = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (data_ < 0) {
+                if (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED) continue;
+                throw EFtpError(Errno("accepting the data connection"));
+            }
+            CloseListener();
+            return state;
+        }
+        const Reply r = ReadReply();
+        if (r.Code / 100 == 1) state = kPreliminaryReply;
+        else if (r.Code / 100 == 2) state = kFinalReply;
+        else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
+    }
+}
+
+std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge)
+{
+    std::string out;
+    std::string buf(BufferSize ? BufferSize : 256, '\0');
+    for (;;) {
+        const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
+        if (n > 0) {
+            if (out.size() + size_t(n) > limit) throw EFtpError(tooLarge);
+            out.append(buf.data(), size_t(n));
+            if (progress && OnWork) OnWork(TFtpWorkMode::Read, int64_t(out.size()));
+        } else if (n == 0) {
+            return out;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            WaitFor(fd, POLLIN, ReadTimeoutMs, "waiting for data");
+        } else if (errno != EINTR) {
+            throw EFtpError(Errno("receiving data"));
+        }
+    }
+}
+
+void TFtpClient::FinishTransfer(int state)
+{
+    CloseData();
+    if (state != kFinalReply) {
+        Reply r = ReadReply();
+        if (state == kNoReplyYet && r.Code / 100 == 1) r = ReadReply();
+        Expect(r, "transfer", 2, 2);
+    }
+    transferring_ = false;
+}
+
+void TFtpClient::AbortTransfer()
+{
+    if (transferring_ && ctrl_ >= 0) {
+        static const char kAbor[] = "ABOR\r\n";
+        [[maybe_unused]] ssize_t n = ::send(ctrl_, kAbor, sizeof kAbor - 1, MSG_NOSIGNAL);
+    }
+    transferring_ = false;
+    CloseData();
+}
+
+std::vector<std::string> TFtpClient::List()
+{
+    return Guard([&]() {
+        const int pre = OpenDataChannel("LIST");
+        const std::string text = ReceiveData(data_, false, kMaxListingBytes, "the listing is too long");
+        FinishTransfer(pre);
+        std::vector<std::string> lines;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t eol = text.find('\n', start);
+            if (eol == std::string::npos) eol = text.size();
+            std::string line = text.substr(start, eol - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) lines.push_back(line);
+            start = eol + 1;
+        }
+        return lines;
+    });
+}
+
+void TFtpClient::Put(const std::string &data, const std::string &remoteName)
+{
+    Guard([&]() {
+        const int pre = OpenDataChannel("STOR " + remoteName);
+        if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Write, int64_t(data.size()));
+        const size_t chunk = BufferSize ? BufferSize : 256;
+        size_t sent = 0;
+        while (sent < data.size()) {
+            WriteAll(data_, data.data() + sent, std::min(chunk, data.size() - sent), "sending data");
+            sent += std::min(chunk, data.size() - sent);
+            if (OnWork) OnWork(TFtpWorkMode::Write, int64_t(sent));
+        }
+        FinishTransfer(pre);
+        if (OnWorkEnd) OnWorkEnd(TFtpWorkMode::Write);
+    });
+}
+
+std::string TFtpClient::Get(const std::string &remoteName)
+{
+    return Guard([&]() {
+        const int pre = OpenDataChannel("RETR " + remoteName);
+        if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Read, 0);
+        std::string data = ReceiveData(data_, true, MaxRetrieveBytes, "the file is larger than allowed");
+        FinishTransfer(pre);
+        if (OnWorkEnd) OnWorkEnd(TFtpWorkMode::Read);
+        return data;
+    });
+}
+
+void TFtpClient::Disconnect()
+{
+    CloseData();
+    if (ctrl_ < 0) return;
+    if (!abort_) {
+        try {
+            SendCmdLine("QUIT");
+            const int keep = ReadTimeoutMs;
+            ReadTimeoutMs = std::min(ReadTimeoutMs, kQuitReplyMs);
+            try {
+                ReadReply();
+            } catch (...) {
+            }
+            ReadTimeoutMs = keep;
+        } catch (...) {
+        }
+    } else {
+        // Cancelled: no waiting for replies, but the server gets to read ABOR and QUIT before the
+        // connection goes, rather than a reset that could drop them.
+        static const char kQuit[] = "QUIT\r\n";
+        [[maybe_unused]] ssize_t n = ::send(ctrl_, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL);
+        ::shutdown(ctrl_, SHUT_WR);
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kLingerMs);
+        char buf[512];
+        for (;;) {
+            pollfd p{ctrl_, POLLIN, 0};
+            if (::poll(&p, 1, Remaining(deadline)) <= 0) break;
+            if (::recv(ctrl_, buf, sizeof buf, 0) <= 0) break;
+        }
+    }
+    CloseControl();
+}
+
+int32_t ListingFileSize(const std::vector<std::string> &lines, size_t column)
+{
+    if (lines.empty()) return 0;
+    const std::string &line = lines.front();
+    const size_t start = column > 0 ? column - 1 : 0;
+    std::string text;
+    if (line.size() > start) text = line.substr(start, line.find(' ', start) - start);
+    if (text.empty() || text.size() > 10) throw EFtpError("no file size in the listing: \"" + line + "\"");
+    int64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') throw EFtpError("no file size in the listing: \"" + line + "\"");
+        v = v * 10 + (c - '0');
+    }
+    if (v > INT32_MAX) throw EFtpError("no file size in the listing: \"" + line + "\"");
+    return int32_t(v);
+}
+
+}  // namespace vxt

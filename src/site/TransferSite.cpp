@@ -1,0 +1,389 @@
+#include "TransferSite.h"
+
+#include "Blocking.h"
+#include "MsgBox.h"
+#include "NumFormat.h"
+#include "QtStr.h"
+#include "StrUtils.h"
+#include "VXTOptions.h"
+#include "VeltoSite.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace vxt {
+
+TfrmTransferSite *frmTransferSite = nullptr;
+
+namespace {
+
+const char kConnectError[] =
+    "Error while trying to connect to Velto FTP Server.\r\nVerify connection or wait for Velto to establish the "
+    "connection.";
+
+template <typename T>
+T *Named(T *w, const char *name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLabel *Box(const char *name)
+{
+    auto *l = Named(new QLabel, name);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setMinimumWidth(190);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+// "%.2f" with the user's decimal separator.
+std::string Fixed2(double v)
+{
+    std::string s = Format("%.2f", v);
+    std::replace(s.begin(), s.end(), '.', DecimalSeparator());
+    return s;
+}
+
+}  // namespace
+
+TfrmTransferSite::TfrmTransferSite(QWidget *parent)
+    : QDialog(parent), workCount_(std::make_shared<std::atomic<int64_t>>(0)),
+      workPending_(std::make_shared<std::atomic<bool>>(false))
+{
+    setObjectName(QStringLiteral("frmTransferSite"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Get Web Site from Velto"));
+
+    auto *info = Named(new QGroupBox(QStringLiteral("Device Information")), "grpDeviceInformation");
+    auto *grid = new QGridLayout(info);
+    const char *captions[] = {"Device", "Host name", "MAC Address", "Firmware", "IP Address", "Remote IP"};
+    QLabel **boxes[] = {&stDevice, &stHostname, &stMACAddress, &stFirmware, &stIPAddress, &stRemoteIP};
+    const char *names[] = {"stDevice", "stHostname", "stMACAddress", "stFirmware", "stIPAddress", "stRemoteIP"};
+    for (int i = 0; i < 6; ++i) {
+        *boxes[i] = Box(names[i]);
+        grid->addWidget(new QLabel(QString::fromLatin1(captions[i])), i, 0);
+        grid->addWidget(*boxes[i], i, 1);
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto *status = Named(new QGroupBox(QStringLiteral("Transfer Status")), "grpTransferStatus");
+    lblDescription = Named(new QLabel, "lblDescription");
+    lblStatus = Named(new QLabel, "lblStatus");
+    QFont bold = lblStatus->font();
+    bold.setBold(true);
+    lblStatus->setFont(bold);
+    lblStatus->setAlignment(Qt::AlignCenter);
+    // Blinking must not move the lines below.
+    QSizePolicy keep = lblStatus->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    lblStatus->setSizePolicy(keep);
+    lblProgress = Named(new QLabel, "lblProgress");
+    lblRate = Named(new QLabel, "lblRate");
+    Progress = Named(new QProgressBar, "Progress");
+    Progress->setTextVisible(false);
+    auto *sv = new QVBoxLayout(status);
+    sv->addWidget(lblDescription);
+    sv->addWidget(lblStatus);
+    sv->addWidget(Progress);
+    sv->addWidget(lblProgress);
+    sv->addWidget(lblRate);
+
+    btnCancel = Named(new QPushButton(QStringLiteral("&Cancel")), "btnCancel");
+    btnCancel->setMinimumWidth(90);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnCancel);
+    buttons->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(info);
+    layout->addWidget(status);
+    layout->addLayout(buttons);
+
+    TimerBlink = new QTimer(this);
+    TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
+    TimerBlink->setInterval(500);
+
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmTransferSite::btnCancelClick);
+    connect(TimerBlink, &QTimer::timeout, this, &TfrmTransferSite::TimerBlinkTimer);
+
+    SetCancelState();
+    // Fixed size, wide enough for the longest progress line of a full container.
+    lblProgress->setText(QStringLiteral("Progress: 1572864 of 1572864 bytes"));
+    lblStatus->setText(QStringLiteral("Connecting to FTP Server..."));
+    setFixedSize(std::max(sizeHint().width(), 400), sizeHint().height());
+    lblProgress->clear();
+    lblStatus->clear();
+}
+
+TfrmTransferSite::~TfrmTransferSite()
+{
+    if (frmTransferSite == this) frmTransferSite = nullptr;
+}
+
+void TfrmTransferSite::SetCancelState()
+{
+    btnCancel->setText(QStringLiteral("&Cancel"));
+    btnCancel->setDefault(false);
+    btnCancel->setAutoDefault(false);
+    escapeCloses_ = false;
+}
+
+void TfrmTransferSite::SetCloseState()
+{
+    btnCancel->setText(QStringLiteral("&Close"));
+    btnCancel->setAutoDefault(true);
+    btnCancel->setDefault(true);
+    escapeCloses_ = true;
+}
+
+void TfrmTransferSite::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+    // The first activation of this showing starts the transfer; on platforms that activate no
+    // window this still starts it.
+    QTimer::singleShot(0, this, &TfrmTransferSite::FormActivate);
+}
+
+bool TfrmTransferSite::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) QTimer::singleShot(0, this, &TfrmTransferSite::FormActivate);
+    return QDialog::event(event);
+}
+
+void TfrmTransferSite::FormShow()
+{
+    Completed = false;
+    Transferring = false;
+    Canceled = false;
+    started_ = false;
+    closeWhenDone_ = false;
+    SetCancelState();
+    TimerBlink->stop();
+    lblStatus->setVisible(true);
+    lblStatus->setText(QStringLiteral("Initializing..."));
+    lblRate->setText(QStringLiteral("Transfer Rate: 0.00 KB/s"));
+    Progress->setRange(0, 100);
+    Progress->setValue(0);
+    lblProgress->clear();
+    if (Direction == 1) {
+        setWindowTitle(QStringLiteral("Send Web Site to Velto"));
+        lblDescription->setText(QStringLiteral("Send File To Velto FTP Server..."));
+    } else {
+        setWindowTitle(QStringLiteral("Get Web Site from Velto"));
+        lblDescription->setText(QStringLiteral("Get File From Velto FTP Server..."));
+    }
+    stDevice->setText(QStr(Device.Device));
+    stHostname->setText(QStr(Device.Hostname));
+    stMACAddress->setText(QStr(Device.MAC));
+    stFirmware->setText(QStr(Device.Version));
+    stIPAddress->setText(QStr(Device.IP));
+    stRemoteIP->setText(QStr(Device.RemoteIP));
+}
+
+void TfrmTransferSite::FormActivate()
+{
+    if (started_ || !isVisible()) return;
+    started_ = true;
+    running_ = true;
+    Transfer();
+    running_ = false;
+    if (closeWhenDone_) QDialog::done(QDialog::Rejected);
+}
+
+void TfrmTransferSite::ConfigureClient(TFtpClient &c)
+{
+    c.Port = FtpPort;
+    c.ConnectTimeoutMs = 10000;
+    c.ReadTimeoutMs = 10000;
+    c.BufferSize = 256;
+    c.MaxRetrieveBytes = size_t(TVeltoSite::kCapacity);
+    if (!Device.RemoteIP.empty()) {
+        c.Host = Device.RemoteIP;
+        if (GetFtpProxyEnabled()) {
+            proxy_.Host = GetFtpProxyServer();
+            proxy_.Port = GetFtpProxyPort();
+            const bool auth = GetFtpProxyAuth();
+            proxy_.UserName = auth ? GetFtpProxyUserName() : std::string();
+            proxy_.Password = auth ? GetFtpProxyPassword() : std::string();
+            const uint8_t method = GetFtpProxyMethod();
+            if (method <= fpmUserFwUserHost) proxy_.Method = method;
+        } else {
+            proxy_.Method = fpmDirect;
+        }
+    } else {
+        c.Host = Device.IP;
+        proxy_.Method = fpmDirect;
+    }
+    c.ProxySettings = proxy_;
+    c.UserName = Device.Username;
+    c.Password = Device.Password;
+
+    // Progress arrives on the worker; the window follows on the UI thread, one update at a time.
+    QPointer<TfrmTransferSite> self(this);
+    auto count = workCount_;
+    auto pending = workPending_;
+    c.OnWorkBegin = [self](TFtpWorkMode mode, int64_t expected) {
+        QMetaObject::invokeMethod(
+            self, [self, mode, expected]() { if (self) self->IdFTPWorkBegin(mode, expected); }, Qt::QueuedConnection);
+    };
+    c.OnWork = [self, count, pending](TFtpWorkMode mode, int64_t n) {
+        count->store(n);
+        if (pending->exchange(true)) return;
+        QMetaObject::invokeMethod(
+            self,
+            [self, mode, count, pending]() {
+                pending->store(false);
+                if (self) self->IdFTPWork(mode, count->load());
+            },
+            Qt::QueuedConnection);
+    };
+    c.OnWorkEnd = [self](TFtpWorkMode mode) {
+        QMetaObject::invokeMethod(self, [self, mode]() { if (self) self->IdFTPWorkEnd(mode); }, Qt::QueuedConnection);
+    };
+}
+
+void TfrmTransferSite::Finish(const char *status)
+{
+    lblStatus->setText(QString::fromLatin1(status));
+    SetCloseState();
+}
+
+void TfrmTransferSite::Transfer()
+{
+    client_ = std::make_shared<TFtpClient>();
+    std::shared_ptr<TFtpClient> c = client_;
+    lblStatus->setText(QStringLiteral("Connecting to FTP Server..."));
+    try {
+        ConfigureClient(*c);
+        RunAndWait<bool>([c]() {
+            c->Connect();
+            return true;
+        });
+    } catch (const std::exception &) {
+        if (Canceled) {
+            Finish("TRANSFER CANCELED!");
+        } else {
+            MessageDlg(kConnectError, MsgKind::Error, mbOK);
+            Finish("TRANSFER ERROR!");
+        }
+        Transferring = false;
+        TimerBlink->start();
+        return;
+    }
+
+    try {
+        if (Direction == 1) {
+            lblStatus->setText(QStringLiteral("Sending File..."));
+            Transferring = true;
+            const std::string data = Stream ? *Stream : std::string();
+            RunAndWait<bool>([c, data]() {
+                c->Put(data, kRemoteFile);
+                return true;
+            });
+        } else {
+            const std::vector<std::string> listing =
+                RunAndWait<std::vector<std::string>>([c]() { return c->List(); });
+            FileSize = ListingFileSize(listing);
+            lblStatus->setText(QStringLiteral("Getting File..."));
+            Transferring = true;
+            const std::string data = RunAndWait<std::string>([c]() { return c->Get(kRemoteFile); });
+            if (Stream) *Stream = data;
+        }
+        lblStatus->setText(QStringLiteral("Disconnecting..."));
+        RunAndWait<bool>([c]() {
+            c->Disconnect();
+            return true;
+        });
+        Finish("TRANSFER COMPLETED!");
+        Completed = true;
+    } catch (const std::exception &) {
+        try {
+            RunAndWait<bool>([c]() {
+                c->Disconnect();
+                return true;
+            });
+        } catch (const std::exception &) {
+        }
+        Finish(Canceled ? "TRANSFER CANCELED!" : "TRANSFER ERROR!");
+    }
+    Transferring = false;
+    TimerBlink->start();
+}
+
+void TfrmTransferSite::IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected)
+{
+    if (mode == TFtpWorkMode::Write) FileSize = int32_t(std::min<int64_t>(expected, INT32_MAX));
+    Progress->setRange(0, std::max(FileSize, 1));
+    Progress->setValue(0);
+    StartTime = std::chrono::steady_clock::now();
+}
+
+void TfrmTransferSite::IdFTPWork(TFtpWorkMode, int64_t count)
+{
+    const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTime).count();
+    if (t > 0) lblRate->setText(QStr("Transfer Rate: " + Fixed2(double(count) / 1024.0 / t) + " KB/s"));
+    lblProgress->setText(QStr(Format("Progress: %lld of %d bytes", static_cast<long long>(count), FileSize)));
+    Progress->setValue(int(std::min<int64_t>(count, Progress->maximum())));
+}
+
+void TfrmTransferSite::IdFTPWorkEnd(TFtpWorkMode)
+{
+    lblProgress->setText(QStr(Format("Progress: %d of %d bytes", FileSize, FileSize)));
+    FileSize = 0;
+}
+
+void TfrmTransferSite::btnCancelClick()
+{
+    if (running_) {
+        // The work stops on the worker; the dialog closes once the routine has returned.
+        Transferring = false;
+        Canceled = true;
+        closeWhenDone_ = true;
+        if (client_) client_->Abort();
+        return;
+    }
+    if (escapeCloses_) accept();
+    else QDialog::reject();
+}
+
+void TfrmTransferSite::TimerBlinkTimer() { lblStatus->setVisible(!lblStatus->isVisible()); }
+
+void TfrmTransferSite::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (escapeCloses_) btnCancel->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmTransferSite::reject()
+{
+    // The close box while the transfer runs is a Cancel.
+    if (running_) {
+        btnCancelClick();
+        return;
+    }
+    QDialog::reject();
+}
+
+void TfrmTransferSite::done(int result)
+{
+    TimerBlink->stop();
+    QDialog::done(result);
+}
+
+}  // namespace vxt

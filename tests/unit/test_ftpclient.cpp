@@ -1,0 +1,410 @@
+// The FTP client against small scripted servers in the test itself: the logon dialogue, replies
+// the client must refuse, time-outs and cancelling; and the size column of the device's listing.
+#include "FtpClient.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <functional>
+#include <mutex>
+#include <netinet/in.h>
+#include <optional>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace vxt;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// One connection on a loopback port: sends `greeting`, then answers every command line with what
+// `answer` returns (nothing when it returns nullopt), and keeps the lines it got.
+class ScriptedServer {
+public:
+    using Answer = std::function<std::optional<std::string>(const std::string &line)>;
+
+    ScriptedServer(std::string greeting, Answer answer) : greeting_(std::move(greeting)), answer_(std::move(answer))
+    {
+        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listen_, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(listen_, 1);
+        socklen_t len = sizeof a;
+        ::getsockname(listen_, reinterpret_cast<sockaddr *>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this]() { Serve(); });
+    }
+
+    ~ScriptedServer()
+    {
+        ::shutdown(listen_, SHUT_RDWR);
+        ::close(listen_);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (conn_ >= 0) ::shutdown(conn_, SHUT_RDWR);
+        }
+        thread_.join();
+    }
+
+    int Port() const { return port_; }
+    std::vector<std::string> Lines()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lines_;
+    }
+
+private:
+    void Serve()
+    {
+        const int c = ::accept(listen_, nullptr, nullptr);
+        if (c < 0) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            conn_ = c;
+        }
+        Send(c, greeting_);
+        std::string buf;
+        char chunk[512];
+        for (;;) {
+            const ssize_t n = ::recv(c, chunk, sizeof chunk, 0);
+            if (n <= 0) break;
+            buf.append(chunk, size_t(n));
+            size_t eol;
+            while ((eol = buf.find("\r\n")) != std::string::npos) {
+                const std::string line = buf.substr(0, eol);
+                buf.erase(0, eol + 2);
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    lines_.push_back(line);
+                }
+                if (std::optional<std::string> r = answer_(line)) Send(c, *r);
+            }
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        ::close(c);
+        conn_ = -1;
+    }
+
+    static void Send(int c, const std::string &s)
+    {
+        size_t sent = 0;
+        while (sent < s.size()) {
+            const ssize_t n = ::send(c, s.data() + sent, s.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return;
+            sent += size_t(n);
+        }
+    }
+
+    std::string greeting_;
+    Answer answer_;
+    int listen_ = -1;
+    int conn_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// A server that takes any logon: 331 for USER, 230 for PASS, 200 for TYPE, 221 for QUIT.
+std::optional<std::string> Plain(const std::string &line)
+{
+    if (line.rfind("USER ", 0) == 0) return "331 Password required.\r\n";
+    if (line.rfind("PASS ", 0) == 0) return "230 Logged in.\r\n";
+    if (line == "TYPE I") return "200 Type set to I.\r\n";
+    if (line == "QUIT") return "221 Goodbye.\r\n";
+    return "500 Unknown.\r\n";
+}
+
+TFtpClient &Configure(TFtpClient &c, int port)
+{
+    c.Host = "127.0.0.1";
+    c.Port = port;
+    c.UserName = "admin";
+    c.Password = "secret";
+    c.ReadTimeoutMs = 2000;
+    c.ConnectTimeoutMs = 2000;
+    return c;
+}
+
+long long MsSince(Clock::time_point t)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+}  // namespace
+
+TEST(FtpListing, SizeStartsAtColumn38)
+{
+    const std::string head = "-rw-r--r--   1 velto    velto        ";
+    ASSERT_EQ(head.size(), 37u);
+    EXPECT_EQ(ListingFileSize({head + "4711 Jan 01 00:00 userpage.kws"}), 4711);
+    EXPECT_EQ(ListingFileSize({head + "1572864 Jan 01 00:00 userpage.kws", "ignored"}), 1572864);
+    EXPECT_EQ(ListingFileSize({}), 0);
+    // Only the first line counts.
+    EXPECT_EQ(ListingFileSize({head + "12 x", head + "99 y"}), 12);
+}
+
+TEST(FtpListing, NoIntegerAtColumn38IsAnError)
+{
+    const std::string head = "-rw-r--r--   1 velto    velto        ";
+    EXPECT_THROW(ListingFileSize({"-rw-r--r-- 1 velto velto 3 userpage.kws"}), EFtpError);   // too short
+    EXPECT_THROW(ListingFileSize({head + " 4711 Jan"}), EFtpError);                           // a blank first
+    EXPECT_THROW(ListingFileSize({head + "47x1 Jan"}), EFtpError);
+    EXPECT_THROW(ListingFileSize({head + "-5 Jan"}), EFtpError);
+    EXPECT_THROW(ListingFileSize({head + "99999999999 Jan"}), EFtpError);
+    // A standard listing right-aligns its sizes: a 7-digit size starts before column 38.
+    EXPECT_EQ(ListingFileSize({"-rw-r--r--   1 owner    group     1572864 Jan 01 00:00 userpage.kws"}), 2864);
+}
+
+TEST(FtpClient, DirectLogonAndBinaryType)
+{
+    ScriptedServer server("220-Velto FTP\r\n220-second line\r\n220 ready\r\n", Plain);
+    TFtpClient c;
+    Configure(c, server.Port()).Connect();
+    EXPECT_TRUE(c.Connected());
+    c.Disconnect();
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(server.Lines(), (std::vector<std::string>{"USER admin", "PASS secret", "TYPE I", "QUIT"}));
+}
+
+TEST(FtpClient, NoPasswordWhenTheUserAloneIsAccepted)
+{
+    ScriptedServer server("220 ready\r\n", [](const std::string &l) -> std::optional<std::string> {
+        if (l.rfind("USER ", 0) == 0) return "230 Welcome.\r\n";
+        return Plain(l);
+    });
+    TFtpClient c;
+    Configure(c, server.Port()).Connect();
+    c.Disconnect();
+    EXPECT_EQ(server.Lines(), (std::vector<std::string>{"USER admin", "TYPE I", "QUIT"}));
+}
+
+TEST(FtpClient, FirewallUserFwUserHostSendsBothPasswords)
+{
+    ScriptedServer server("220 firewall\r\n", [](const std::string &l) -> std::optional<std::string> {
+        if (l == "PASS fwpass") return "332 Remote password.\r\n";
+        return Plain(l);
+    });
+    TFtpClient c;
+    Configure(c, 1);   // the device's own port is not used through a firewall
+    c.Host = "velto.remote";
+    c.ProxySettings = {"127.0.0.1", server.Port(), "fw", "fwpass", fpmUserFwUserHost};
+    c.Connect();
+    c.Disconnect();
+    EXPECT_EQ(server.Lines(), (std::vector<std::string>{"USER admin@fw@velto.remote", "PASS fwpass", "PASS secret",
+                                                         "TYPE I", "QUIT"}));
+}
+
+TEST(FtpClient, RefusedLogonIsAnErrorAndDisconnects)
+{
+    ScriptedServer server("220 ready\r\n", [](const std::string &l) -> std::optional<std::string> {
+        if (l.rfind("PASS ", 0) == 0) return "530 Login incorrect.\r\n";
+        return Plain(l);
+    });
+    TFtpClient c;
+    EXPECT_THROW(Configure(c, server.Port()).Connect(), EFtpError);
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(server.Lines(), (std::vector<std::string>{"USER admin", "PASS secret", "QUIT"}));
+}
+
+TEST(FtpClient, ServiceNotAvailableGreetingIsAnError)
+{
+    ScriptedServer server("421 Too many users.\r\n", Plain);
+    TFtpClient c;
+    EXPECT_THROW(Configure(c, server.Port()).Connect(), EFtpError);
+}
+
+TEST(FtpClient, TooLongReplyLineIsAnError)
+{
+    ScriptedServer server("220 " + std::string(20000, 'x') + "\r\n", Plain);
+    TFtpClient c;
+    const auto start = Clock::now();
+    EXPECT_THROW(Configure(c, server.Port()).Connect(), EFtpError);
+    EXPECT_LT(MsSince(start), 1500);   // refused as it arrives, not after a time-out
+    for (const std::string &l : server.Lines()) EXPECT_NE(l.rfind("USER", 0), 0u) << "logged on after a bad greeting";
+}
+
+TEST(FtpClient, EndlessLineWithoutBreakIsAnError)
+{
+    ScriptedServer server(std::string(40000, 'y'), Plain);
+    TFtpClient c;
+    const auto start = Clock::now();
+    EXPECT_THROW(Configure(c, server.Port()).Connect(), EFtpError);
+    EXPECT_LT(MsSince(start), 1500);
+}
+
+TEST(FtpClient, SilentServerTimesOut)
+{
+    ScriptedServer server("", Plain);
+    TFtpClient c;
+    Configure(c, server.Port()).ReadTimeoutMs = 300;
+    const auto start = Clock::now();
+    try {
+        c.Connect();
+        FAIL() << "connected to a server that never greeted";
+    } catch (const EFtpCanceled &) {
+        FAIL() << "a time-out is no cancel";
+    } catch (const EFtpError &) {
+    }
+    EXPECT_GE(MsSince(start), 250);
+    EXPECT_LT(MsSince(start), 3000);
+}
+
+TEST(FtpClient, RefusedConnectionIsAnError)
+{
+    int port = 0;
+    {
+        ScriptedServer gone("220 ready\r\n", Plain);
+        port = gone.Port();
+    }
+    TFtpClient c;
+    EXPECT_THROW(Configure(c, port).Connect(), EFtpError);
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST(FtpClient, AbortFromAnotherThreadEndsTheWaitAtOnce)
+{
+    ScriptedServer server("", Plain);
+    TFtpClient c;
+    Configure(c, server.Port()).ReadTimeoutMs = 10000;
+    std::thread canceller([&c]() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        c.Abort();
+    });
+    const auto start = Clock::now();
+    EXPECT_THROW(c.Connect(), EFtpCanceled);
+    canceller.join();
+    EXPECT_LT(MsSince(start), 2500);
+    EXPECT_FALSE(c.Connected());
+    // Still aborted: the next operation ends at once, until the flag is reset.
+    EXPECT_THROW(c.Connect(), EFtpCanceled);
+    c.ResetAbort();
+    EXPECT_FALSE(c.Aborted());
+}
+
+namespace {
+
+// Connects to the client's listener of a "PORT a,b,c,d,p1,p2" line.
+int ConnectBack(const std::string &portLine)
+{
+    unsigned a, b, c, d, p1, p2;
+    if (std::sscanf(portLine.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &c, &d, &p1, &p2) != 6) return -1;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl((a << 24) | (b << 16) | (c << 8) | d);
+    to.sin_port = htons(uint16_t(p1 * 256 + p2));
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A server that connects for RETR and sends `payload`: the whole file and its end before both
+// replies, which then arrive together, as a quick server may do.
+struct QuickRetrieve {
+    std::string payload;
+    std::string port;
+    int data = -1;
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        if (l == "RETR userpage.kws") {
+            data = ConnectBack(port);
+            if (data < 0) return "425 Cannot open data connection.\r\n";
+            size_t sent = 0;
+            while (sent < payload.size()) {
+                const ssize_t n = ::send(data, payload.data() + sent, payload.size() - sent, MSG_NOSIGNAL);
+                if (n <= 0) break;
+                sent += size_t(n);
+            }
+            ::close(data);
+            data = -1;
+            return "150 Opening data connection.\r\n226 Transfer complete.\r\n";
+        }
+        if (l == "RETR missing.kws") return "550 No such file.\r\n";
+        if (l == "ABOR") return "226 Nothing to abort.\r\n";
+        return Plain(l);
+    }
+};
+
+}  // namespace
+
+TEST(FtpClient, RetrieveFromAQuickServer)
+{
+    auto script = std::make_shared<QuickRetrieve>();
+    script->payload = std::string(100000, 'r');
+    ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+    TFtpClient c;
+    int64_t begun = -1, last = 0;
+    bool ended = false;
+    c.OnWorkBegin = [&](TFtpWorkMode mode, int64_t expected) {
+        EXPECT_EQ(mode, TFtpWorkMode::Read);
+        begun = expected;
+    };
+    c.OnWork = [&](TFtpWorkMode, int64_t n) {
+        EXPECT_GT(n, last);
+        last = n;
+    };
+    c.OnWorkEnd = [&](TFtpWorkMode) { ended = true; };
+    Configure(c, server.Port()).Connect();
+    EXPECT_EQ(c.Get("userpage.kws"), script->payload);
+    EXPECT_EQ(begun, 0);
+    EXPECT_EQ(last, 100000);
+    EXPECT_TRUE(ended);
+    // The next command finds the control connection in step.
+    EXPECT_THROW(c.Get("missing.kws"), EFtpError);
+    c.Disconnect();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) {
+        lines = server.Lines();
+        if (!lines.empty() && lines.back() == "QUIT") break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[4], "RETR userpage.kws");
+    EXPECT_EQ(lines[3].rfind("PORT 127,0,0,1,", 0), 0u);
+    EXPECT_EQ(lines.back(), "QUIT");
+}
+
+TEST(FtpClient, DownloadBeyondTheLimitIsRefused)
+{
+    auto script = std::make_shared<QuickRetrieve>();
+    script->payload = std::string(5000, 'r');
+    ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+    TFtpClient c;
+    bool ended = false;
+    c.OnWorkEnd = [&](TFtpWorkMode) { ended = true; };
+    Configure(c, server.Port()).MaxRetrieveBytes = 4999;
+    c.Connect();
+    EXPECT_THROW(c.Get("userpage.kws"), EFtpError);
+    EXPECT_FALSE(ended);   // no end of work for a transfer that failed
+    c.Disconnect();
+    // The server reads on its own thread: wait for the last command to arrive.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) {
+        lines = server.Lines();
+        if (!lines.empty() && lines.back() == "QUIT") break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "ABOR"), lines.end());
+}
+
+TEST(FtpClient, CommandsNeedAConnection)
+{
+    TFtpClient c;
+    EXPECT_THROW(c.List(), EFtpError);
+    EXPECT_THROW(c.SendCmdLine("NOOP"), EFtpError);
+    c.Disconnect();   // harmless
+}
