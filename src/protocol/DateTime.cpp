@@ -35,6 +35,8 @@ void CivilFromDays(long long z, int &y, int &m, int &d)
 
 const long long kEpochOffset = DaysFromCivil(1899, 12, 30);  // negative: days of 1899-12-30 from 1970
 const long long kMSecPerDay = 86400000LL;
+const double kFirstDay = double(DaysFromCivil(1, 1, 1) - kEpochOffset);
+const double kLastDay = double(DaysFromCivil(9999, 12, 31) - kEpochOffset);
 
 }  // namespace
 
@@ -60,7 +62,8 @@ TDateTimeParts DecodeDateTime(TDateTime value)
 {
     TDateTimeParts p;
     double v = value.Value;
-    if (!std::isfinite(v)) return p;
+    // Only years 1 to 9999 are dates; anything else decodes as the zero date, as a NaN does.
+    if (!(v > kFirstDay - 1 && v < kLastDay + 1)) return p;
     double whole = std::trunc(v);
     long long ms = std::llround(std::fabs(v - whole) * double(kMSecPerDay));
     long long days = (long long)whole;

@@ -7,6 +7,33 @@
 
 namespace vxt {
 
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// SimpleIni means to skip a "[" line that has no "]", but files the keys after it under a section
+// named by the rest of the text, which GetText then writes as a different file. Without such lines
+// those keys stay in the section before, as the reader intends.
+std::string WithoutBrokenSectionLines(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = i;
+        while (end < text.size() && !IsLineEnd(text[end])) ++end;
+        size_t first = i == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : i;   // the reader drops a BOM
+        while (first < end && (text[first] == ' ' || text[first] == '\t')) ++first;
+        const bool broken = first < end && text[first] == '[' && text.find(']', first) >= end;
+        if (!broken) out.append(text, i, end - i);
+        while (end < text.size() && IsLineEnd(text[end])) out += text[end++];
+        i = end;
+    }
+    return out;
+}
+
+}  // namespace
+
 struct TMemIniFile::Impl {
     CSimpleIniA ini{false, false, false};
 
@@ -32,7 +59,8 @@ void TMemIniFile::Clear() { d->ini.Reset(); }
 void TMemIniFile::LoadFromText(const std::string &text)
 {
     d->ini.Reset();
-    d->ini.LoadData(text.data(), text.size());
+    const std::string clean = WithoutBrokenSectionLines(text);
+    d->ini.LoadData(clean.data(), clean.size());
 }
 
 std::string TMemIniFile::ReadString(const std::string &section, const std::string &key, const std::string &def) const

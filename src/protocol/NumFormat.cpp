@@ -6,11 +6,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace vxt {
 
 namespace {
 std::atomic<char> g_decimalSeparator{'.'};
+constexpr long double kLargestShown = 1.79769313486232E308L;   // FloatToStr of the largest double
 }
 
 char DecimalSeparator() { return g_decimalSeparator.load(); }
@@ -89,7 +91,12 @@ bool TryStrToFloat(const std::string &s, double &value)
     if (res.ec == std::errc::result_out_of_range) {
         // Too large overflows to an infinity, too small underflows to zero, as the platform does.
         v = std::strtod(norm.c_str(), nullptr);
-        if (std::isinf(v)) return false;
+        if (std::isinf(v)) {
+            // FloatToStr shows the largest double rounded up to 15 digits; that text reads back as it.
+            const long double wide = std::strtold(norm.c_str(), nullptr);
+            if (std::fabs(wide) > kLargestShown) return false;
+            v = std::copysign(std::numeric_limits<double>::max(), v);
+        }
     } else if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) {
         return false;
     }

@@ -143,7 +143,11 @@ void TVeltoSite::AddFile(const std::string &diskFile)
         h.TotalSize += size + 4;
     } else {
         const size_t dirEnd = kHeaderSize + size_t(kEntrySize) * h.FileCount;
-        Stream += Bytes32(size) + data;
+        // The data goes right after the last stored file's, where reading looks for it; bytes a
+        // damaged container holds past its data stay behind the new file.
+        size_t dataEnd = dirEnd;
+        for (size_t i = 0; i < h.FileCount; ++i) dataEnd += 4 + size_t(Get32(Stream, kHeaderSize + kEntrySize * i + 20));
+        Stream.insert(dataEnd, Bytes32(size) + data);
         Stream.insert(dirEnd, std::string(kEntrySize, '\0'));
         WriteEntry(dirEnd, e);
         h.FileCount += 1;

@@ -76,3 +76,19 @@ TEST(IniFile, FileRoundTripAndAtomicReplace)
     bad.WriteString("A", "B", "C");
     EXPECT_THROW(bad.UpdateFile(), EFileError);
 }
+
+TEST(IniFile, SectionLineWithoutClosingBracketIsSkipped)
+{
+    TMemIniFile ini;
+    ini.LoadFromText("[A]\r\nX=1\r\n[BROKEN=2\r\nY=3\r\n  [\r\nZ]\r\n[B]\r\nW=4\r\n");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"X", "Y"}));
+    const std::string text = "[A]\r\nX=1\r\nY=3\r\n\r\n[B]\r\nW=4\r\n\r\n";
+    EXPECT_EQ(ini.GetText(), text);
+    TMemIniFile again;
+    again.LoadFromText(ini.GetText());
+    EXPECT_EQ(again.GetText(), text);
+    // The same after a byte-order mark, which the reader drops.
+    ini.LoadFromText("\xEF\xBB\xBF[BROKEN\nK=v\n[C]\nL=w\n");
+    EXPECT_EQ(ini.GetText(), "[C]\r\nL=w\r\n\r\n");
+}

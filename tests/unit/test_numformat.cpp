@@ -3,6 +3,7 @@
 #include "StrUtils.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vxt;
 
@@ -71,4 +72,33 @@ TEST(DateTime, EncodeDecodeRoundTrip)
     EXPECT_FALSE(TryEncodeDateTime({2023, 4, 1, 0, 0, 60, 0}, t));
     EXPECT_TRUE(TryEncodeDateTime({1900, 2, 28, 0, 0, 0, 0}, t));
     EXPECT_FALSE(TryEncodeDateTime({1900, 2, 29, 0, 0, 0, 0}, t));
+}
+
+TEST(NumFormat, LargestDoubleShownReadsBack)
+{
+    for (char sep : {'.', ','}) {
+        SetDecimalSeparator(sep);
+        const double big = std::numeric_limits<double>::max();
+        EXPECT_EQ(FloatToStr(big), sep == '.' ? "1.79769313486232E308" : "1,79769313486232E308");
+        EXPECT_EQ(StrToFloat(FloatToStr(big)), big);
+        EXPECT_EQ(StrToFloat(FloatToStr(-big)), -big);
+        // Beyond the 15-digit rounding of the largest double is still out of range.
+        double v;
+        EXPECT_FALSE(TryStrToFloat(sep == '.' ? "1.79769313486233E308" : "1,79769313486233E308", v));
+        EXPECT_FALSE(TryStrToFloat("2E308", v));
+    }
+    SetDecimalSeparator('.');
+}
+
+TEST(DateTime, ValuesOutsideTheYearsDecodeAsTheZeroDate)
+{
+    const TDateTimeParts zero;
+    for (double v : {1e300, -1e300, 1e19, -1e19, 2958466.0, -693594.5, std::numeric_limits<double>::quiet_NaN(),
+                     std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(DecodeDateTime(TDateTime{v}), zero) << v;
+    TDateTime t;
+    ASSERT_TRUE(TryEncodeDateTime({9999, 12, 31, 23, 59, 59, 0}, t));
+    EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{9999, 12, 31, 23, 59, 59, 0}));
+    ASSERT_TRUE(TryEncodeDateTime({1, 1, 1, 12, 0, 0, 0}, t));
+    EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{1, 1, 1, 12, 0, 0, 0}));
 }

@@ -168,3 +168,21 @@ TEST(VeltoSite, SaveKeepsOldFileWhenItCannotWrite)
     TVeltoSite site(dir.path() + "missing-folder/s.kws");
     EXPECT_THROW(site.SaveToFile(), EFileError);
 }
+
+TEST(VeltoSite, FileAddedToAContainerWithBytesPastItsDataReadsBack)
+{
+    TestDir dir;
+    dir.write("new.txt", "small");
+    // One stored file, then four bytes no entry accounts for.
+    const std::string bytes = Bytes({1, 0, 1, 0, 8 + 26 + 4 + 2 + 4, 0, 0, 0}) + Entry("a", 2) + Size32(2) + "AA" + "junk";
+    TVeltoSite site(dir.file("s.kws"));
+    site.LoadFromBytes(bytes);
+    site.AddFile(dir.file("new.txt"));
+    site.CheckLayout();
+    EXPECT_EQ(site.Bytes(), Bytes({1, 0, 2, 0, 8 + 52 + 4 + 2 + 4 + 5 + 4, 0, 0, 0}) + Entry("a", 2) + Entry("new.txt", 5) +
+                                Size32(2) + "AA" + Size32(5) + "small" + "junk");
+    site.ExtractFile("new.txt", dir.file("out"));
+    EXPECT_EQ(dir.read("out"), "small");
+    site.ExtractFile("a", dir.file("out"));
+    EXPECT_EQ(dir.read("out"), "AA");
+}
