@@ -441,7 +441,8 @@ void TMainForm::SinchronizeOptions()
 void TMainForm::SetBusy(bool busy)
 {
     busy_ += busy ? 1 : -1;
-    UpdateActions();
+    // Only the first request of a run switches the actions off and only the last one back on.
+    if (busy_ == (busy ? 1 : 0)) UpdateActions();
 }
 
 void TMainForm::UpdateActions()

@@ -1,5 +1,7 @@
 #include "TransferConfig.h"
 
+#include "Blocking.h"
+
 #include "ConfigWire.h"
 #include "Main.h"
 #include "MsgBox.h"
@@ -67,8 +69,9 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblStatus = new QLabel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    QSizePolicy keep = lblStatus->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);   // blinking must not move the bar
+    // Blinking must not move the bar, and a new step text must not lay the dialog out again.
+    QSizePolicy keep(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    keep.setRetainSizeWhenHidden(true);
     lblStatus->setSizePolicy(keep);
     QFont bold = lblStatus->font();
     bold.setBold(true);
@@ -193,12 +196,14 @@ void TfrmTransferConfig::Begin()
     lblStatus->setVisible(true);
     btnRetry->setEnabled(false);
     btnCancel->setEnabled(false);
+    progress_ = 0;
     Progress->setValue(0);
 }
 
 bool TfrmTransferConfig::Finish(bool ok)
 {
     running_ = false;
+    ShowProgress();
     if (ok) {
         Completed = true;
         lblStatus->setText(QStringLiteral("TRANSFER COMPLETED!"));
@@ -229,8 +234,22 @@ bool TfrmTransferConfig::Exchange(const std::string &statusText, const TPacket &
             return false;
         }
     }
-    if (step) Progress->setValue(Progress->value() + 1);
+    if (step) StepProgress();
     return true;
+}
+
+void TfrmTransferConfig::StepProgress()
+{
+    // The bar repaints at once on every value, which would cost more than the exchange itself on
+    // a fast link; it follows the steps at most every 40 ms and exactly at the end.
+    ++progress_;
+    if (!progressShown_.isValid() || progressShown_.elapsed() >= 40) ShowProgress();
+}
+
+void TfrmTransferConfig::ShowProgress()
+{
+    Progress->setValue(progress_);
+    progressShown_.restart();
 }
 
 bool TfrmTransferConfig::SendCommand(const std::string &statusText, const std::string &command)
@@ -248,12 +267,16 @@ bool TfrmTransferConfig::SendConfig()
 {
     Begin();
     Progress->setMaximum(TagsToTransfer() + 12);
-    const bool ok = SendCommand("Stopping Velto " + family_ + " machine...", "STOP") && SendCOMConfig() &&
-                    SendEMAILConfig() && SendRECIPIENTSList() &&
-                    SendCommand("Enabling Tag Administration...", "ENABLETAGADMIN") &&
-                    SendCommand("Deleting existing Tags...", "DELALLTAG") && SendTAGS() &&
-                    SendCommand("Disabling Tag Administration...", "DISABLETAGADMIN") &&
-                    SendCommand("Resetting Device...", "RESET");
+    bool ok = false;
+    {
+        const TBusyScope busy;   // one request for the main window, however many steps
+        ok = SendCommand("Stopping Velto " + family_ + " machine...", "STOP") && SendCOMConfig() &&
+                        SendEMAILConfig() && SendRECIPIENTSList() &&
+                        SendCommand("Enabling Tag Administration...", "ENABLETAGADMIN") &&
+                        SendCommand("Deleting existing Tags...", "DELALLTAG") && SendTAGS() &&
+                        SendCommand("Disabling Tag Administration...", "DISABLETAGADMIN") &&
+                        SendCommand("Resetting Device...", "RESET");
+    }
     return Finish(ok);
 }
 
@@ -296,9 +319,13 @@ bool TfrmTransferConfig::SendTAGS()
 bool TfrmTransferConfig::GetConfig()
 {
     Begin();
-    const bool ok = GetTagCount() && SendCommand("Stopping Velto " + family_ + " machine...", "STOP") &&
-                    GetCOMConfig() && GetEMAILConfig() && GetRECIPIENTSList() && GetTAGS() &&
-                    SendCommand("Resetting Device...", "RUN");
+    bool ok = false;
+    {
+        const TBusyScope busy;   // one request for the main window, however many steps
+        ok = GetTagCount() && SendCommand("Stopping Velto " + family_ + " machine...", "STOP") &&
+                        GetCOMConfig() && GetEMAILConfig() && GetRECIPIENTSList() && GetTAGS() &&
+                        SendCommand("Resetting Device...", "RUN");
+    }
     return Finish(ok);
 }
 

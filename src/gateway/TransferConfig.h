@@ -8,6 +8,7 @@
 #include "VXTTypes.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 #include <string>
 
@@ -80,6 +81,10 @@ private:
 
     std::string family_;
     bool running_ = false;
+    int progress_ = 0;
+    QElapsedTimer progressShown_;
+    void StepProgress();
+    void ShowProgress();
     bool startPending_ = false;
 };
 

@@ -20,6 +20,22 @@ struct BlockingHooks {
 };
 BlockingHooks &GetBlockingHooks();
 
+// Holds the hooks' busy state over a run of blocking calls, so the run counts as one request
+// (the main window does not switch its actions off and on between the steps).
+class TBusyScope {
+public:
+    TBusyScope()
+    {
+        if (GetBlockingHooks().Enter) GetBlockingHooks().Enter();
+    }
+    ~TBusyScope()
+    {
+        if (GetBlockingHooks().Leave) GetBlockingHooks().Leave();
+    }
+    TBusyScope(const TBusyScope &) = delete;
+    TBusyScope &operator=(const TBusyScope &) = delete;
+};
+
 // Returns when `work` has finished; an exception it throws is re-thrown on the UI thread.
 template <typename R>
 R RunAndWait(std::function<R()> work)

@@ -58,7 +58,7 @@ public:
 
     int ConnectTimeoutMs = 10000;
     int ReadTimeoutMs = 10000;          // the longest wait for any byte to move
-    size_t BufferSize = 256;            // bytes per read or write of the data connection
+    size_t BufferSize = 65536;          // bytes per read or write of the data connection
     size_t MaxLineLength = 16384;       // a longer reply line is an error
     size_t MaxRetrieveBytes = SIZE_MAX; // a larger download is refused
 
