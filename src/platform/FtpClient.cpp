@@ -390,7 +390,8 @@ int TFtpClient::OpenDataChannel(const std::string &cmd)
     }
 }
 
-std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge)
+std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
+                                    const std::string &cmd)
 {
     std::string out;
     std::string buf(BufferSize ? BufferSize : 256, '\0');
@@ -403,7 +404,21 @@ std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const c
         } else if (n == 0) {
             return out;
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            WaitFor(fd, POLLIN, ReadTimeoutMs, "waiting for data");
+            // A server that refuses the command says so on the control connection while the data
+            // connection stays open: listen to both, so a refusal does not cost the read time-out.
+            if (state == kFinalReply) {
+                WaitFor(fd, POLLIN, ReadTimeoutMs, "waiting for data");
+                continue;
+            }
+            const int ready = inbuf_.find('\n') != std::string::npos
+                                  ? ctrl_
+                                  : WaitForEither(fd, ctrl_, ReadTimeoutMs, "waiting for data");
+            if (ready == ctrl_) {
+                const Reply r = ReadReply();
+                if (r.Code / 100 == 1) state = kPreliminaryReply;
+                else if (r.Code / 100 == 2) state = kFinalReply;
+                else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
+            }
         } else if (errno != EINTR) {
             throw EFtpError(Errno("receiving data"));
         }
@@ -434,8 +449,8 @@ void TFtpClient::AbortTransfer()
 std::vector<std::string> TFtpClient::List()
 {
     return Guard([&]() {
-        const int pre = OpenDataChannel("LIST");
-        const std::string text = ReceiveData(data_, false, kMaxListingBytes, "the listing is too long");
+        int pre = OpenDataChannel("LIST");
+        const std::string text = ReceiveData(data_, false, kMaxListingBytes, "the listing is too long", pre, "LIST");
         FinishTransfer(pre);
         std::vector<std::string> lines;
         size_t start = 0;
@@ -471,9 +486,10 @@ void TFtpClient::Put(const std::string &data, const std::string &remoteName)
 std::string TFtpClient::Get(const std::string &remoteName)
 {
     return Guard([&]() {
-        const int pre = OpenDataChannel("RETR " + remoteName);
+        int pre = OpenDataChannel("RETR " + remoteName);
         if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Read, 0);
-        std::string data = ReceiveData(data_, true, MaxRetrieveBytes, "the file is larger than allowed");
+        std::string data =
+            ReceiveData(data_, true, MaxRetrieveBytes, "the file is larger than allowed", pre, "RETR " + remoteName);
         FinishTransfer(pre);
         if (OnWorkEnd) OnWorkEnd(TFtpWorkMode::Read);
         return data;

@@ -109,7 +109,8 @@ private:
     // What the server replied while the data connection was being made.
     enum { kNoReplyYet, kPreliminaryReply, kFinalReply };
     int OpenDataChannel(const std::string &cmd);
-    std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge);
+    std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
+                            const std::string &cmd);
     void FinishTransfer(int state);
     void CloseListener();
     void CloseControl();
