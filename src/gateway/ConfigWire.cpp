@@ -10,6 +10,10 @@ const int kComTypeWire[] = {0, 2, 3};
 const int kMbFuncWire[] = {4, 3, 1, 0};
 const int kHlFuncWire[] = {0, 1, 2, 3, 4, 6};
 
+// The Modbus wire address counts from 0, the record from 1. Any 32-bit value may come from a reply
+// or a hand-edited file; the step wraps so the extremes map onto each other and round-trip.
+int32_t AddressStep(int32_t v, int32_t step) { return int32_t(uint32_t(v) + uint32_t(step)); }
+
 // COMTYPE and BAUD of every family: left out when the record holds no list entry.
 template <typename Config>
 void AddComTypeAndBaud(TPacket &p, const Config &c)
@@ -197,7 +201,7 @@ void BuildAddTag(TPacket &p, const TModbusTagConfig &t)
     p.AddInteger("UNIT", t.UnitID);
     p.AddInteger("TYPE", t.Type);
     if (t.RegTable <= 3) p.AddInteger("MBFUNC", kMbFuncWire[t.RegTable]);
-    p.AddInteger("ADDRESS", t.Address - 1);
+    p.AddInteger("ADDRESS", AddressStep(t.Address, -1));
     p.AddBoolean("REG32", t.Reg32);
     p.AddInteger("BIT", t.BitPos);
     AddScaleAndFlags(p, t);
@@ -214,7 +218,7 @@ void ReadTagConfig(const TPacket &p, TModbusTagConfig &t)
     const int func = p.GetInteger("MBFUNC", 4);
     for (int i = 0; i < 4; ++i)
         if (kMbFuncWire[i] == func) t.RegTable = uint8_t(i);
-    t.Address = p.GetInteger("ADDRESS", 1) + 1;
+    t.Address = AddressStep(p.GetInteger("ADDRESS", 1), 1);
     t.Reg32 = p.GetBoolean("REG32", false);
     t.BitPos = p.GetInteger("BIT", 0);
     ReadScaleAndFlags(p, t);

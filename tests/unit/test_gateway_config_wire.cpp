@@ -282,3 +282,23 @@ TEST(ConfigWire, DF1Tags)
     EXPECT_EQ(r.Kind, KindFloat);
     EXPECT_EQ(r.AlMin.AsFloat, 1.5f);
 }
+
+TEST(ConfigWire, ModbusAddressAtTheIntegerLimitsWraps)
+{
+    // The reply's 0-based address at the top of the range: one more wraps to the bottom, no overflow.
+    TModbusTagConfig t;
+    ReadTagConfig(Reply("TAGCONFIG(NAME=X,ADDRESS=2147483647,);"), t);
+    EXPECT_EQ(t.Address, INT32_MIN);
+    TPacket p;
+    BuildAddTag(p, t);
+    EXPECT_EQ(p.GetInteger("ADDRESS", 0), INT32_MAX);
+
+    // A hand-edited file's lowest address going out as a request.
+    t.Address = INT32_MIN;
+    t.Kind = KindDigital;
+    t.Scale = 0;
+    BuildAddTag(p, t);
+    EXPECT_NE(p.GetText().find(",ADDRESS=2147483647,"), std::string::npos);
+    ReadTagConfig(Reply("TAGCONFIG(NAME=X,ADDRESS=-1,);"), t);
+    EXPECT_EQ(t.Address, 0);
+}
