@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include <QElapsedTimer>
+#include <list>
 #include <memory>
 
 namespace vxt::test {
@@ -36,28 +37,45 @@ void WhenModal(std::function<void(QWidget *)> f, int timeoutMs)
     WhenModalIf([](QWidget *) { return true; }, std::move(f), timeoutMs);
 }
 
+namespace {
+
+// The waits still polling; a wait holds itself only through this list, so one left pending when
+// a test program ends is neither a cycle nor a leak.
+std::list<std::shared_ptr<std::function<void()>>> &PendingWaits()
+{
+    static std::list<std::shared_ptr<std::function<void()>>> waits;
+    return waits;
+}
+
+void Forget(const std::shared_ptr<std::function<void()>> &poll) { PendingWaits().remove(poll); }
+
+}  // namespace
+
 void WhenModalIf(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> f, int timeoutMs)
 {
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [accept, f, timer, timeoutMs, poll]() {
+    PendingWaits().push_back(poll);
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [accept, f, timer, timeoutMs, self]() {
         QWidget *w = QApplication::activeModalWidget();
         if (w && w->isVisible() && accept(w)) {
+            const auto keep = self.lock();   // alive while `f` runs
+            Forget(keep);
             f(w);
-            *poll = nullptr;
             return;
         }
         if (timer->elapsed() > timeoutMs) {
-            *poll = nullptr;
+            Forget(self.lock());
             return;
         }
-        QTimer::singleShot(10, [poll]() {
-            if (*poll) (*poll)();
+        QTimer::singleShot(10, [self]() {
+            if (auto p = self.lock()) (*p)();
         });
     };
-    QTimer::singleShot(0, [poll]() {
-        if (*poll) (*poll)();
+    QTimer::singleShot(0, [self]() {
+        if (auto p = self.lock()) (*p)();
     });
 }
 
