@@ -94,9 +94,11 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
-    main->setSizeConstraint(QLayout::SetFixedSize);
     main->addWidget(pgeProperties);
     main->addLayout(buttons);
+    // One size for all pages: the layout's own fixed size would follow whether the page in front
+    // has wrapped notes, and the dialog would jump when the user switches pages.
+    setFixedSize(sizeHint());
 
     connect(pgeProperties, &QTabWidget::currentChanged, this, &TfrmProperties::PageShow);
     connect(chkEnableDHCP, &QCheckBox::toggled, this, &TfrmProperties::chkEnableDHCPClick);

@@ -25,6 +25,8 @@
 #include <QTabWidget>
 #include <QValidator>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace vxt {
 
@@ -58,6 +60,23 @@ T *Named(T *w, const char *name)
 QLabel *Label(const char *text, const char *name, QWidget *parent)
 {
     return Named(new QLabel(QString::fromLatin1(text), parent), name);
+}
+
+// The grid that holds `w` itself, searched from `root` down; `column` gets w's column there.
+QGridLayout *GridHolding(QLayout *root, const QWidget *w, int &column)
+{
+    if (!root) return nullptr;
+    if (auto *grid = qobject_cast<QGridLayout *>(root)) {
+        const int at = grid->indexOf(w);
+        if (at >= 0) {
+            int row, rowSpan, columnSpan;
+            grid->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
+            return grid;
+        }
+    }
+    for (int i = 0; i < root->count(); ++i)
+        if (QGridLayout *found = GridHolding(root->itemAt(i)->layout(), w, column)) return found;
+    return nullptr;
 }
 
 QWidget *Page(QTabWidget *tabs, const char *title, const char *name, QGroupBox *group)
@@ -291,10 +310,45 @@ bool TTagEditorBase::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void TTagEditorBase::AlignFieldColumns()
+{
+    // The widest caption in `column` of `grid`, spanning rows left out.
+    auto widest = [](QGridLayout *grid, int column) {
+        int width = 0;
+        for (int i = 0; i < grid->count(); ++i) {
+            int r, c, rowSpan, columnSpan;
+            grid->getItemPosition(i, &r, &c, &rowSpan, &columnSpan);
+            QWidget *w = grid->itemAt(i)->widget();
+            if (w && c == column && columnSpan == 1) width = std::max(width, w->sizeHint().width());
+        }
+        return width;
+    };
+    struct Captions {
+        QGridLayout *Grid;
+        int Column, Indent;
+    };
+    std::vector<Captions> pages;
+    for (QLabel *caption : {lblMinWrite, lblScale, lblLowestAlarm}) {
+        Captions p{nullptr, 0, 0};
+        p.Grid = GridHolding(caption->parentWidget()->layout(), caption, p.Column);
+        if (!p.Grid) continue;
+        // A caption indented under a check box has the indent's column before it.
+        for (int c = 0; c < p.Column; ++c)
+            p.Indent += p.Grid->columnMinimumWidth(c) + std::max(0, p.Grid->horizontalSpacing());
+        pages.push_back(p);
+    }
+    // Every page's fields start where the widest caption of any page ends.
+    int captions = widest(configGrid_, 0);
+    for (const Captions &p : pages) captions = std::max(captions, p.Indent + widest(p.Grid, p.Column));
+    configGrid_->setColumnMinimumWidth(0, captions);
+    for (const Captions &p : pages) p.Grid->setColumnMinimumWidth(p.Column, captions - p.Indent);
+}
+
 void TTagEditorBase::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     FormShow();
+    AlignFieldColumns();
     layout()->activate();
     if (QScreen *s = screen()) move(pos() + s->availableGeometry().center() - frameGeometry().center());
 }

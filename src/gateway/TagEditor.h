@@ -217,6 +217,8 @@ private:
     void BuildValuePage();
     void BuildScalePage();
     void PageChanged(int index);
+    // Starts the fields of every page at the same place.
+    void AlignFieldColumns();
 
     std::string family_;
     QGridLayout *configGrid_;

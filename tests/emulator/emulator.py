@@ -9,6 +9,7 @@ import argparse
 import json
 import os
 import signal
+import time
 import stat
 import sys
 import threading
@@ -113,14 +114,18 @@ def main(argv):
     for t in threads:
         t.start()
 
-    signal.signal(signal.SIGTERM, lambda *_: state.stopping.set())
-    signal.signal(signal.SIGINT, lambda *_: state.stopping.set())
+    # A signal only raises a flag: the handler runs on the main thread, which may be inside the
+    # event's wait holding its lock, so setting the event from there could deadlock.
+    signalled = []
+    signal.signal(signal.SIGTERM, lambda *_: signalled.append(True))
+    signal.signal(signal.SIGINT, lambda *_: signalled.append(True))
     print("READY " + json.dumps({"udp": udp.port, "http": http.server_address[1],
                                  "proxy": proxy_port}), flush=True)
     watch_stdin(state.stopping)
 
-    while not state.stopping.wait(0.5):
-        pass
+    while not signalled and not state.stopping.is_set():
+        time.sleep(0.2)
+    state.stopping.set()
     for s in servers:
         s.shutdown()
         s.server_close()
