@@ -3,6 +3,7 @@
 // each source and their kind, edit round trips and the text/value operations.
 #include "DF1Tags.h"
 #include "NumFormat.h"
+#include "TagEditorDrive.h"
 #include "UiTestSupport.h"
 
 #include <QCheckBox>
@@ -25,51 +26,6 @@ namespace {
 enum { tUnsigned, tSigned, tLong, tFloat, tBCD, tWordBit, tSingleBit };
 enum { srcSerial, srcInput, srcOutput, srcInternal, srcAnalog };
 enum { ftInput, ftOutput, ftStatus, ftBinary, ftInteger, ftFloat };
-
-void Reveal(QWidget *w)
-{
-    auto *tabs = w->window()->findChild<QTabWidget *>(QStringLiteral("pgeTags"));
-    for (int i = 0; i < tabs->count(); ++i)
-        if (tabs->widget(i)->isAncestorOf(w)) tabs->setCurrentIndex(i);
-}
-
-void Type(QLineEdit *e, const QString &text)
-{
-    Reveal(e);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
-// A pick from the list, as the user's choice arrives.
-void Pick(QComboBox *c, int index)
-{
-    Reveal(c);
-    if (!c->isEnabled()) QFAIL("picking from a disabled list");
-    c->setCurrentIndex(index);
-    emit c->activated(index);
-}
-
-void Tick(QAbstractButton *b, bool on)
-{
-    Reveal(b);
-    if (b->isChecked() != on) QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
-}
-
-QStringList Texts(const MessageBoxRecorder &r)
-{
-    QStringList l;
-    for (const std::string &t : r.Texts()) l << QString::fromStdString(t);
-    return l;
-}
-
-void CompareValue(const TTagValue &a, const TTagValue &b)
-{
-    QCOMPARE(a.AsFloat, b.AsFloat);
-    QCOMPARE(a.AsInteger, b.AsInteger);
-    QCOMPARE(a.AsBoolean, b.AsBoolean);
-}
 
 void CompareTags(const TDF1TagConfig &a, const TDF1TagConfig &b)
 {

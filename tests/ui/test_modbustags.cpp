@@ -5,6 +5,7 @@
 #include "ModbusTags.h"
 #include "ModbusTagsAddress.h"
 #include "NumFormat.h"
+#include "TagEditorDrive.h"
 #include "UiTestSupport.h"
 
 #include <QCheckBox>
@@ -27,53 +28,6 @@ namespace {
 
 enum { HR = 0, IR = 1, IS = 2, CS = 3 };
 enum { tUnsigned, tSigned, tLong, tLongInv, tFloat, tFloatInv, tBCD, tWordBit, tSingleBit };
-
-// Brings the page holding `w` to the front, as the user does before touching it.
-void Reveal(QWidget *w)
-{
-    auto *tabs = w->window()->findChild<QTabWidget *>(QStringLiteral("pgeTags"));
-    for (int i = 0; i < tabs->count(); ++i)
-        if (tabs->widget(i)->isAncestorOf(w)) tabs->setCurrentIndex(i);
-}
-
-// Replaces an edit's text by typing, through its key filter.
-void Type(QLineEdit *e, const QString &text)
-{
-    Reveal(e);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
-// A pick from the list, as the user's choice arrives.
-void Pick(QComboBox *c, int index)
-{
-    Reveal(c);
-    if (!c->isEnabled()) QFAIL("picking from a disabled list");
-    c->setCurrentIndex(index);
-    emit c->activated(index);
-}
-
-void Tick(QAbstractButton *b, bool on)
-{
-    Reveal(b);
-    if (b->isChecked() != on) QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
-}
-
-QStringList Texts(const MessageBoxRecorder &r)
-{
-    QStringList l;
-    for (const std::string &t : r.Texts()) l << QString::fromStdString(t);
-    return l;
-}
-
-void CompareValue(const TTagValue &a, const TTagValue &b)
-{
-    QCOMPARE(a.AsFloat, b.AsFloat);
-    QCOMPARE(a.AsInteger, b.AsInteger);
-    QCOMPARE(a.AsBoolean, b.AsBoolean);
-}
 
 void CompareTags(const TModbusTagConfig &a, const TModbusTagConfig &b)
 {
