@@ -114,6 +114,9 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
     TimerBlink->setInterval(500);
     connect(TimerBlink, &QTimer::timeout, this, &TfrmTransferConfig::TimerBlinkTimer);
+    stepsTimer_ = new QTimer(this);
+    stepsTimer_->setSingleShot(true);
+    connect(stepsTimer_, &QTimer::timeout, this, &TfrmTransferConfig::ShowSteps);
     connect(btnRetry, &QPushButton::clicked, this, &TfrmTransferConfig::DoTransfer);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmTransferConfig::reject);
 }
@@ -196,14 +199,16 @@ void TfrmTransferConfig::Begin()
     lblStatus->setVisible(true);
     btnRetry->setEnabled(false);
     btnCancel->setEnabled(false);
+    status_ = lblStatus->text();
     progress_ = 0;
+    stepsShown_.invalidate();
     Progress->setValue(0);
 }
 
 bool TfrmTransferConfig::Finish(bool ok)
 {
     running_ = false;
-    ShowProgress();
+    ShowSteps();
     if (ok) {
         Completed = true;
         lblStatus->setText(QStringLiteral("TRANSFER COMPLETED!"));
@@ -221,7 +226,7 @@ bool TfrmTransferConfig::Finish(bool ok)
 bool TfrmTransferConfig::Exchange(const std::string &statusText, const TPacket &request, const std::string &expected,
                                   const std::function<void(const TPacket &)> &read, bool step)
 {
-    lblStatus->setText(QStr(statusText));
+    SetStatus(QStr(statusText));
     TPacket reply;
     if (!MainForm || !MainForm->SendHTTPAdminNoInfo(Device.IP, Device.RemoteIP, request, reply)) return false;
     if (!reply.IsCommand(expected)) return false;
@@ -238,18 +243,33 @@ bool TfrmTransferConfig::Exchange(const std::string &statusText, const TPacket &
     return true;
 }
 
-void TfrmTransferConfig::StepProgress()
+void TfrmTransferConfig::SetStatus(const QString &text)
 {
-    // The bar repaints at once on every value, which would cost more than the exchange itself on
-    // a fast link; it follows the steps at most every 40 ms and exactly at the end.
-    ++progress_;
-    if (!progressShown_.isValid() || progressShown_.elapsed() >= 40) ShowProgress();
+    status_ = text;
+    StepsChanged();
 }
 
-void TfrmTransferConfig::ShowProgress()
+void TfrmTransferConfig::StepProgress()
 {
+    ++progress_;
+    StepsChanged();
+}
+
+void TfrmTransferConfig::StepsChanged()
+{
+    // Every new text or bar value repaints the dialog, which would cost more than the exchange
+    // itself on a fast link: the window follows the steps at most every 40 ms, always shows the
+    // latest one within that time, and shows the last one exactly (Finish).
+    if (!stepsShown_.isValid() || stepsShown_.elapsed() >= 40) ShowSteps();
+    else if (!stepsTimer_->isActive()) stepsTimer_->start(int(40 - stepsShown_.elapsed()));
+}
+
+void TfrmTransferConfig::ShowSteps()
+{
+    stepsTimer_->stop();
+    if (lblStatus->text() != status_) lblStatus->setText(status_);
     Progress->setValue(progress_);
-    progressShown_.restart();
+    stepsShown_.restart();
 }
 
 bool TfrmTransferConfig::SendCommand(const std::string &statusText, const std::string &command)

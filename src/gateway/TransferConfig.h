@@ -81,10 +81,15 @@ private:
 
     std::string family_;
     bool running_ = false;
+    // The step text and the bar as the sequence has them; the window follows at a steady pace.
+    QString status_;
     int progress_ = 0;
-    QElapsedTimer progressShown_;
+    QElapsedTimer stepsShown_;
+    QTimer *stepsTimer_;
+    void SetStatus(const QString &text);
     void StepProgress();
-    void ShowProgress();
+    void StepsChanged();
+    void ShowSteps();
     bool startPending_ = false;
 };
 

@@ -1,11 +1,96 @@
 #include "Blocking.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 namespace vxt {
 
 BlockingHooks &GetBlockingHooks()
 {
     static BlockingHooks hooks;
     return hooks;
+}
+
+namespace {
+
+// Worker threads are kept once started: starting a thread for every exchange cost about as much
+// as the exchange itself on a fast link. A nested wait (a timer firing while a request runs) takes
+// a second worker, so no call ever queues behind another.
+class TWorkerPool {
+public:
+    void Run(std::function<void()> work, std::function<void()> finished)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        Worker *w = nullptr;
+        if (!idle_.empty()) {
+            w = idle_.back();
+            idle_.pop_back();
+        } else {
+            workers_.push_back(std::make_unique<Worker>());
+            w = workers_.back().get();
+        }
+        w->Work = std::move(work);
+        w->Finished = std::move(finished);
+        if (!w->Thread.joinable()) w->Thread = std::thread(&TWorkerPool::Loop, this, w);
+        lock.unlock();
+        w->Wake.notify_one();
+    }
+
+    ~TWorkerPool()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            for (auto &w : workers_) w->Stop = true;
+        }
+        for (auto &w : workers_) {
+            w->Wake.notify_one();
+            if (w->Thread.joinable()) w->Thread.join();
+        }
+    }
+
+private:
+    struct Worker {
+        std::thread Thread;
+        std::condition_variable Wake;
+        std::function<void()> Work, Finished;
+        bool Stop = false;
+    };
+
+    void Loop(Worker *w)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            w->Wake.wait(lock, [w]() { return w->Stop || w->Work; });
+            if (!w->Work) return;
+            std::function<void()> work = std::move(w->Work), finished = std::move(w->Finished);
+            w->Work = nullptr;
+            w->Finished = nullptr;
+            lock.unlock();
+            work();
+            work = nullptr;   // its captures go before the waiter hears of the end
+            lock.lock();
+            // Idle again before the waiter wakes, so its next call finds this worker free.
+            idle_.push_back(w);
+            lock.unlock();
+            finished();
+            finished = nullptr;
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Worker>> workers_;
+    std::vector<Worker *> idle_;
+};
+
+}  // namespace
+
+void RunOnWorker(std::function<void()> work, std::function<void()> finished)
+{
+    static TWorkerPool pool;
+    pool.Run(std::move(work), std::move(finished));
 }
 
 }  // namespace vxt

@@ -4,12 +4,11 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
-#include <QPointer>
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
+#include <mutex>
 
 namespace vxt {
 
@@ -36,30 +35,47 @@ public:
     TBusyScope &operator=(const TBusyScope &) = delete;
 };
 
+// Runs `work` on a worker thread of the process, then `finished` on the same thread.
+void RunOnWorker(std::function<void()> work, std::function<void()> finished);
+
 // Returns when `work` has finished; an exception it throws is re-thrown on the UI thread.
 template <typename R>
 R RunAndWait(std::function<R()> work)
 {
     struct State {
-        std::atomic<bool> done{false};
+        std::mutex lock;            // orders the worker's wake-up against the loop's end
+        bool done = false;
+        QEventLoop *loop = nullptr;
         std::exception_ptr error;
         R result{};
     };
     auto state = std::make_shared<State>();
     QEventLoop loop;
-    QPointer<QEventLoop> guard(&loop);
+    state->loop = &loop;
     if (GetBlockingHooks().Enter) GetBlockingHooks().Enter();
-    std::thread worker([state, work = std::move(work), guard]() mutable {
-        try {
-            state->result = work();
-        } catch (...) {
-            state->error = std::current_exception();
+    RunOnWorker(
+        [state, work = std::move(work)]() mutable {
+            try {
+                state->result = work();
+            } catch (...) {
+                state->error = std::current_exception();
+            }
+        },
+        [state]() {
+            const std::lock_guard<std::mutex> hold(state->lock);
+            state->done = true;
+            if (state->loop) QMetaObject::invokeMethod(state->loop, "quit", Qt::QueuedConnection);
+        });
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> hold(state->lock);
+            if (state->done) {
+                state->loop = nullptr;
+                break;
+            }
         }
-        state->done = true;
-        if (guard) QMetaObject::invokeMethod(guard.data(), "quit", Qt::QueuedConnection);
-    });
-    while (!state->done) loop.exec(QEventLoop::AllEvents);
-    worker.join();
+        loop.exec(QEventLoop::AllEvents);
+    }
     if (GetBlockingHooks().Leave) GetBlockingHooks().Leave();
     if (state->error) std::rethrow_exception(state->error);
     return state->result;
