@@ -78,7 +78,7 @@ R RunAndWait(std::function<R()> work)
     }
     if (GetBlockingHooks().Leave) GetBlockingHooks().Leave();
     if (state->error) std::rethrow_exception(state->error);
-    return state->result;
+    return std::move(state->result);   // the worker is done with it
 }
 
 }  // namespace vxt

@@ -264,6 +264,8 @@ void TfrmTransferSite::Transfer()
 {
     client_ = std::make_shared<TFtpClient>();
     std::shared_ptr<TFtpClient> c = client_;
+    // The worker sends a copy of its own, taken as the transfer starts.
+    const auto outgoing = std::make_shared<const std::string>(Direction == 1 && Stream ? *Stream : std::string());
     lblStatus->setText(QStringLiteral("Connecting to FTP Server..."));
     try {
         ConfigureClient(*c);
@@ -287,9 +289,8 @@ void TfrmTransferSite::Transfer()
         if (Direction == 1) {
             lblStatus->setText(QStringLiteral("Sending File..."));
             Transferring = true;
-            const std::string data = Stream ? *Stream : std::string();
-            RunAndWait<bool>([c, data]() {
-                c->Put(data, kRemoteFile);
+            RunAndWait<bool>([c, outgoing]() {
+                c->Put(*outgoing, kRemoteFile);
                 return true;
             });
         } else {
@@ -298,8 +299,8 @@ void TfrmTransferSite::Transfer()
             FileSize = ListingFileSize(listing);
             lblStatus->setText(QStringLiteral("Getting File..."));
             Transferring = true;
-            const std::string data = RunAndWait<std::string>([c]() { return c->Get(kRemoteFile); });
-            if (Stream) *Stream = data;
+            std::string data = RunAndWait<std::string>([c]() { return c->Get(kRemoteFile); });
+            if (Stream) *Stream = std::move(data);
         }
         lblStatus->setText(QStringLiteral("Disconnecting..."));
         RunAndWait<bool>([c]() {
