@@ -262,10 +262,11 @@ void TfrmTransferSite::Finish(const char *status)
 
 void TfrmTransferSite::Transfer()
 {
+    // The worker sends a copy of its own, taken before the session starts.
+    const auto outgoing = std::make_shared<const std::string>(Direction == 1 && Stream ? *Stream : std::string());
+    const TBusyScope busy;   // one request for the main window, however many steps
     client_ = std::make_shared<TFtpClient>();
     std::shared_ptr<TFtpClient> c = client_;
-    // The worker sends a copy of its own, taken as the transfer starts.
-    const auto outgoing = std::make_shared<const std::string>(Direction == 1 && Stream ? *Stream : std::string());
     lblStatus->setText(QStringLiteral("Connecting to FTP Server..."));
     try {
         ConfigureClient(*c);
