@@ -1,5 +1,7 @@
 #include "Blocking.h"
 
+#include <QCoreApplication>
+
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -38,17 +40,24 @@ public:
         w->Wake.notify_one();
     }
 
-    ~TWorkerPool()
+    // Ends every worker. Libraries' per-thread state goes with the thread, so this runs while the
+    // application is torn down, before the libraries' own exit handlers.
+    void Shutdown()
     {
+        std::vector<std::unique_ptr<Worker>> workers;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             for (auto &w : workers_) w->Stop = true;
+            workers.swap(workers_);
+            idle_.clear();
         }
-        for (auto &w : workers_) {
+        for (auto &w : workers) {
             w->Wake.notify_one();
             if (w->Thread.joinable()) w->Thread.join();
         }
     }
+
+    ~TWorkerPool() { Shutdown(); }
 
 private:
     struct Worker {
@@ -85,12 +94,22 @@ private:
     std::vector<Worker *> idle_;
 };
 
+TWorkerPool &Pool()
+{
+    static TWorkerPool pool;
+    return pool;
+}
+
 }  // namespace
 
 void RunOnWorker(std::function<void()> work, std::function<void()> finished)
 {
-    static TWorkerPool pool;
-    pool.Run(std::move(work), std::move(finished));
+    static const bool registered = []() {
+        qAddPostRoutine([]() { Pool().Shutdown(); });
+        return true;
+    }();
+    (void)registered;
+    Pool().Run(std::move(work), std::move(finished));
 }
 
 }  // namespace vxt

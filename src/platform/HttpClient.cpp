@@ -1,6 +1,7 @@
 #include "HttpClient.h"
 
 #include <curl/curl.h>
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
@@ -12,12 +13,7 @@ struct Transfer {
     std::string *Body;
     size_t Max;
     bool TooLarge = false;
-    const std::atomic<bool> *Cancel;
-    int TimeoutMs;
-    bool TimedOut = false;
-    // The read time-out counts from the last byte that moved.
-    curl_off_t LastUp = -1, LastDown = -1;
-    std::chrono::steady_clock::time_point LastActivity = std::chrono::steady_clock::now();
+    size_t Received = 0;   // header and body bytes: each one counts against the read time-out
 };
 
 size_t OnData(char *data, size_t size, size_t count, void *user)
@@ -29,23 +25,69 @@ size_t OnData(char *data, size_t size, size_t count, void *user)
         return 0;
     }
     t->Body->append(data, n);
+    t->Received += n;
     return n;
 }
 
-int OnProgress(void *user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
+size_t OnHeader(char *, size_t size, size_t count, void *user)
 {
-    auto *t = static_cast<Transfer *>(user);
-    if (t->Cancel && t->Cancel->load()) return 1;
-    const auto now = std::chrono::steady_clock::now();
-    if (down != t->LastDown || up != t->LastUp) {
-        t->LastDown = down;
-        t->LastUp = up;
-        t->LastActivity = now;
-    } else if (now - t->LastActivity > std::chrono::milliseconds(t->TimeoutMs)) {
-        t->TimedOut = true;
-        return 1;
+    static_cast<Transfer *>(user)->Received += size * count;
+    return size * count;
+}
+
+// How often a waiting exchange looks at its cancel flag and its read time-out.
+const int kCheckMs = 50;
+
+// Runs the exchange; fails it when `cancel` is set or no byte has moved for `timeoutMs`.
+CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, const std::atomic<bool> *cancel, bool &timedOut)
+{
+    using Clock = std::chrono::steady_clock;
+    CURLM *multi = curl_multi_init();
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    curl_multi_add_handle(multi, curl);
+    CURLcode rc = CURLE_OK;
+    curl_off_t lastUp = -1;
+    size_t lastDown = 0;
+    Clock::time_point lastActivity = Clock::now();
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            rc = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+        if (!running) {
+            int left = 0;
+            rc = CURLE_RECV_ERROR;
+            while (CURLMsg *m = curl_multi_info_read(multi, &left))
+                if (m->msg == CURLMSG_DONE && m->easy_handle == curl) rc = m->data.result;
+            break;
+        }
+        if (cancel && cancel->load()) {
+            rc = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        // The read time-out counts from the last byte that moved.
+        curl_off_t up = 0;
+        curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &up);
+        const size_t down = t.Received;
+        const Clock::time_point now = Clock::now();
+        if (up != lastUp || down != lastDown) {
+            lastUp = up;
+            lastDown = down;
+            lastActivity = now;
+        }
+        const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity).count();
+        if (idle >= timeoutMs) {
+            timedOut = true;
+            rc = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        // libcurl wakes earlier for its own timers (the connect time-out among them).
+        curl_multi_poll(multi, nullptr, 0, int(std::min<long long>(kCheckMs, timeoutMs - idle)), nullptr);
     }
-    return 0;
+    curl_multi_remove_handle(multi, curl);
+    curl_multi_cleanup(multi);
+    return rc;
 }
 
 void GlobalInit()
@@ -67,7 +109,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
         return r;
     }
     const std::string url = "http://" + host + "/" + page;
-    Transfer t{&r.Body, MaxReplyBytes, false, cancel, TimeoutMs};
+    Transfer t{&r.Body, MaxReplyBytes, false};
     curl_slist *headers = nullptr;
     headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
     headers = curl_slist_append(headers, "Accept: text/html, */*");
@@ -89,9 +131,8 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
     if (UseProxy && !Proxy.Server.empty()) {
@@ -108,11 +149,12 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
     }
 
-    const CURLcode rc = curl_easy_perform(curl);
+    bool timedOut = false;
+    const CURLcode rc = Perform(curl, t, TimeoutMs, cancel, timedOut);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r.Status);
     if (rc != CURLE_OK) {
         r.Error = t.TooLarge ? "reply too large"
-                  : t.TimedOut ? "read time-out"
+                  : timedOut ? "read time-out"
                                : (error[0] ? error : curl_easy_strerror(rc));
         r.Body.clear();
     } else if (r.Status < 200 || r.Status > 299) {
