@@ -30,9 +30,9 @@ public:
     }
     float Float(size_t i) const
     {
-        double v;
-        if (!TryStrToFloat(row_[i], v)) Fail(i);
-        return float(v);
+        float v;
+        if (!TryStrToSingle(row_[i], v)) Fail(i);
+        return v;
     }
 
 private:

@@ -1,6 +1,11 @@
 #include "ConfigWire.h"
 
 #include "GatewayTables.h"
+#include "NumFormat.h"
+#include "StrUtils.h"
+
+#include <cmath>
+#include <limits>
 
 namespace vxt {
 
@@ -68,13 +73,22 @@ void AddLimits(TPacket &p, const Tag &t)
     }
 }
 
+// A reply value beyond what a tag holds is refused: kept, it would go back to the device as "INF".
+float ReplySingle(const TPacket &p, const char *key)
+{
+    const double v = p.GetFloat(key, 0.0);
+    if (!(std::fabs(v) <= double(std::numeric_limits<float>::max())))
+        throw EConvertError("'" + p.GetRawValue(key) + "' is not a valid floating point value");
+    return float(v);
+}
+
 template <typename Tag>
 void ReadScaleAndFlags(const TPacket &p, Tag &t)
 {
     const int scale = p.GetInteger("SCALE", 0);
     if (scale == 1 || scale == 2) t.Scale = uint8_t(scale - 1);
-    t.FactorA = float(p.GetFloat("FACT_A", 0.0));
-    t.FactorB = float(p.GetFloat("FACT_B", 0.0));
+    t.FactorA = ReplySingle(p, "FACT_A");
+    t.FactorB = ReplySingle(p, "FACT_B");
     t.ReadOnly = p.GetBoolean("READONLY", false);
     t.Limits = p.GetBoolean("LIMITS", false);
     t.Alarm = p.GetBoolean("ALARM", false);
@@ -97,10 +111,10 @@ void ReadLimits(const TPacket &p, Tag &t, TTagKind kind)
         t.AlMin.AsInteger = p.GetInteger("ALLO", 0);
         t.AlMax.AsInteger = p.GetInteger("ALHI", 0);
     } else {
-        t.WrMin.AsFloat = float(p.GetFloat("WRLO", 0.0));
-        t.WrMax.AsFloat = float(p.GetFloat("WRHI", 0.0));
-        t.AlMin.AsFloat = float(p.GetFloat("ALLO", 0.0));
-        t.AlMax.AsFloat = float(p.GetFloat("ALHI", 0.0));
+        t.WrMin.AsFloat = ReplySingle(p, "WRLO");
+        t.WrMax.AsFloat = ReplySingle(p, "WRHI");
+        t.AlMin.AsFloat = ReplySingle(p, "ALLO");
+        t.AlMax.AsFloat = ReplySingle(p, "ALHI");
     }
 }
 

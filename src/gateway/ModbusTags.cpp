@@ -446,7 +446,7 @@ bool TfrmModbusTags::ValidateModbus()
     if (limits && !PairInOrder(txtMinWrite, txtMaxWrite)) return Refuse(TagMsg::WritingLimits);
     if (alarm && !IsDigital() && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
     if (IsDigital() && !ScaleIsNone()) return Refuse(TagMsg::DigitalScale);
-    if (!ScaleIsNone() && !(vxt::IsFloat(Text(txtFactorA)) && vxt::IsFloat(Text(txtFactorB))))
+    if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);
     return ValidateIntegerValues(limits, alarm);
 }
@@ -465,7 +465,7 @@ bool TfrmModbusTags::AlarmChecksOfAnalogInput()
 {
     const bool alarm = chkAlarmEnable->isChecked();
     if (alarm && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
-    if (!ScaleIsNone() && !(vxt::IsFloat(Text(txtFactorA)) && vxt::IsFloat(Text(txtFactorB))))
+    if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);
     if (alarm && IsInteger() && !PairIsInteger(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmInteger);
     return true;

@@ -451,8 +451,8 @@ TTagEditFields TTagEditorBase::GetEditFields() const
             f.WrMin.AsInteger = StrToInt(Text(txtMinWrite));
             f.WrMax.AsInteger = StrToInt(Text(txtMaxWrite));
         } else if (f.Limits && !digital) {
-            f.WrMin.AsFloat = float(StrToFloat(Text(txtMinWrite)));
-            f.WrMax.AsFloat = float(StrToFloat(Text(txtMaxWrite)));
+            f.WrMin.AsFloat = StrToSingle(Text(txtMinWrite));
+            f.WrMax.AsFloat = StrToSingle(Text(txtMaxWrite));
         }
         break;
     case 2:
@@ -473,16 +473,16 @@ TTagEditFields TTagEditorBase::GetEditFields() const
             f.AlMin.AsInteger = StrToInt(Text(txtLowestAlarm));
             f.AlMax.AsInteger = StrToInt(Text(txtHighestAlarm));
         } else {
-            f.AlMin.AsFloat = float(StrToFloat(Text(txtLowestAlarm)));
-            f.AlMax.AsFloat = float(StrToFloat(Text(txtHighestAlarm)));
+            f.AlMin.AsFloat = StrToSingle(Text(txtLowestAlarm));
+            f.AlMax.AsFloat = StrToSingle(Text(txtHighestAlarm));
         }
     }
 
     if (!digital) {
         f.Scale = uint8_t(cboScale->currentIndex());
         if (!ScaleIsNone()) {
-            f.FactorA = float(StrToFloat(Text(txtFactorA)));
-            f.FactorB = float(StrToFloat(Text(txtFactorB)));
+            f.FactorA = StrToSingle(Text(txtFactorA));
+            f.FactorB = StrToSingle(Text(txtFactorB));
         }
     }
 
@@ -558,8 +558,14 @@ bool TTagEditorBase::Refuse(const std::string &message)
 
 bool TTagEditorBase::PairInOrder(const QLineEdit *low, const QLineEdit *high) const
 {
-    double lo = 0, hi = 0;
-    return TryStrToFloat(Text(low), lo) && TryStrToFloat(Text(high), hi) && lo < hi;
+    float lo = 0, hi = 0;
+    return TryStrToSingle(Text(low), lo) && TryStrToSingle(Text(high), hi) && lo < hi;
+}
+
+bool TTagEditorBase::FactorsValid() const
+{
+    float a = 0, b = 0;
+    return TryStrToSingle(Text(txtFactorA), a) && TryStrToSingle(Text(txtFactorB), b);
 }
 
 bool TTagEditorBase::PairIsInteger(const QLineEdit *low, const QLineEdit *high) const

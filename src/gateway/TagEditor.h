@@ -204,6 +204,8 @@ protected:
     // Checks: each shows `message` in an error box and returns false when the pair fails.
     bool Refuse(const std::string &message);
     bool PairInOrder(const QLineEdit *low, const QLineEdit *high) const;
+    // Both scale factors are numbers a tag can hold.
+    bool FactorsValid() const;
     bool PairIsInteger(const QLineEdit *low, const QLineEdit *high) const;
     bool PairWithin(const QLineEdit *low, const QLineEdit *high) const;
     // The integer checks of write limits and value-alarm bounds, in the order every family runs them.

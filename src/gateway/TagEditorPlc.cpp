@@ -208,7 +208,7 @@ bool TPlcTagEditor::ValidateTagValues()
     if (chkAlarmEnable->isChecked() && !byValue && !byEdge) return Refuse(TagMsg::ChooseAlarm);
     if (byValue && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
     if (digitalType && !ScaleIsNone()) return Refuse(TagMsg::DigitalScale);
-    if (!ScaleIsNone() && !(vxt::IsFloat(Text(txtFactorA)) && vxt::IsFloat(Text(txtFactorB))))
+    if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);
     return ValidateIntegerValues(limits, byValue);
 }
@@ -232,7 +232,7 @@ bool TPlcTagEditor::AlarmChecksOfAnalogInput()
     if (alarm && chkAlarmEdge->isChecked()) return Refuse(TagMsg::EdgeOnlyDigital);
     if (alarm && !chkAlarmValue->isChecked()) return Refuse(TagMsg::ChooseAlarm);
     if (alarm && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
-    if (!ScaleIsNone() && !(vxt::IsFloat(Text(txtFactorA)) && vxt::IsFloat(Text(txtFactorB))))
+    if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);
     if (alarm && IsInteger() && !PairIsInteger(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmInteger);
     return true;

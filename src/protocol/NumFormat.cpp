@@ -111,6 +111,21 @@ double StrToFloat(const std::string &s)
     return v;
 }
 
+bool TryStrToSingle(const std::string &s, float &value)
+{
+    double v;
+    if (!TryStrToFloat(s, v) || std::fabs(v) > double(std::numeric_limits<float>::max())) return false;
+    value = float(v);
+    return true;
+}
+
+float StrToSingle(const std::string &s)
+{
+    float v;
+    if (!TryStrToSingle(s, v)) throw EConvertError("'" + s + "' is not a valid floating point value");
+    return v;
+}
+
 namespace {
 
 // Digits and decimal exponent of v rounded to `sig` significant digits: v = 0.d1d2... * 10^(exp+1).

@@ -19,6 +19,9 @@ int32_t StrToInt(const std::string &s);          // raises EConvertError
 // separator, optional exponent (E or e, optional sign, digits).
 bool TryStrToFloat(const std::string &s, double &value);
 double StrToFloat(const std::string &s);          // raises EConvertError
+// The same for the single-precision values tags hold: a number beyond that range does not convert.
+bool TryStrToSingle(const std::string &s, float &value);
+float StrToSingle(const std::string &s);          // raises EConvertError
 
 // General form, up to 15 significant digits, the current decimal separator; exponent form
 // (1E20, 1.5E-7) below 0.00001 and from 1E15 up.

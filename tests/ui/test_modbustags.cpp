@@ -168,6 +168,22 @@ const std::vector<Refusal> &Refusals()
              Type(d.txtFactorA, QStringLiteral("2"));
          },
          "Scale Factors are not valid"},
+        // Numbers beyond what a tag holds would be written and sent as "INF".
+        {"float alarm beyond a tag's range",
+         [](TfrmModbusTags &d) {
+             Pick(d.cboType, tFloat);
+             Tick(d.chkAlarmEnable, true);
+             Type(d.txtLowestAlarm, QStringLiteral("0"));
+             Type(d.txtHighestAlarm, QString(40, QLatin1Char('9')));
+         },
+         "Alarm Range is not valid"},
+        {"factor beyond a tag's range",
+         [](TfrmModbusTags &d) {
+             Pick(d.cboScale, 1);
+             Type(d.txtFactorA, QString(40, QLatin1Char('9')));
+             Type(d.txtFactorB, QStringLiteral("1"));
+         },
+         "Scale Factors are not valid"},
         {"limits not integer",
          [](TfrmModbusTags &d) {
              Pick(d.cboType, tSigned);

@@ -401,6 +401,24 @@ TEST(ConfigRows, ABadTextNamesTheTagAndChangesNothing)
     } catch (const ETagRowError &e) {
         EXPECT_NE(std::string(e.what()).find("in \"A\": \"1,5\""), std::string::npos) << e.what();
     }
+    // A number no tag can hold (it would be written and sent as "INF").
+    for (const char *big : {"3.5E38", "-1E39"}) {
+        row[16] = big;
+        THostlinkTagConfig h;
+        try {
+            HostlinkRowToTag(row, h);
+            ADD_FAILURE() << big << " taken";
+        } catch (const ETagRowError &e) {
+            EXPECT_NE(std::string(e.what()).find("in \"A\": \"" + std::string(big) + "\""), std::string::npos)
+                << e.what();
+        }
+    }
+    row[16] = "3.4E38";
+    {
+        THostlinkTagConfig h;
+        HostlinkRowToTag(row, h);
+        EXPECT_EQ(h.FactorA, 3.4e38f);
+    }
     row.resize(5);
     TDF1TagConfig d;
     EXPECT_THROW(DF1RowToTag(row, d), ETagRowError);

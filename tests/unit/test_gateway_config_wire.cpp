@@ -1,5 +1,6 @@
 // The configuration requests and replies of the three gateway families, byte for byte.
 #include "ConfigWire.h"
+#include "StrUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +185,28 @@ TEST(ConfigWire, ModbusTagConfigDefaultsAndMappings)
     EXPECT_EQ(f.Kind, KindFloat);
     EXPECT_EQ(f.WrMax.AsFloat, 12.5f);
     EXPECT_EQ(f.FactorA, 2.5f);
+}
+
+TEST(ConfigWire, ReplyFloatBeyondWhatATagHoldsIsRefused)
+{
+    for (const char *key : {"FACT_A", "FACT_B", "WRLO", "WRHI", "ALLO", "ALHI"}) {
+        SCOPED_TRACE(key);
+        TModbusTagConfig f;
+        const std::string reply = std::string("TAGCONFIG(NAME=F,MBFUNC=4,TYPE=4,") + key + "=1.0E39,);";
+        try {
+            ReadTagConfig(Reply(reply), f);
+            ADD_FAILURE() << "taken";
+        } catch (const EConvertError &e) {
+            EXPECT_STREQ(e.what(), "'1.0E39' is not a valid floating point value");
+        }
+    }
+    THostlinkTagConfig h;
+    EXPECT_THROW(ReadTagConfig(Reply("TAGCONFIG(NAME=H,TYPE=4,SCALE=2,FACT_A=-5.0E38,);"), h), EConvertError);
+    // The largest single value still comes through.
+    TModbusTagConfig edge;
+    ReadTagConfig(Reply("TAGCONFIG(NAME=F,MBFUNC=4,TYPE=4,ALHI=3.4028234E38,ALLO=-3.4028234E38,);"), edge);
+    EXPECT_EQ(edge.AlMax.AsFloat, 3.4028234e38f);
+    EXPECT_EQ(edge.AlMin.AsFloat, -3.4028234e38f);
 }
 
 TEST(ConfigWire, ReadComMappings)

@@ -7,6 +7,29 @@
 
 using namespace vxt;
 
+TEST(NumFormat, SingleValuesStayWithinTheirRange)
+{
+    SetDecimalSeparator('.');
+    float v = 0;
+    EXPECT_TRUE(TryStrToSingle("3.4028234E38", v));
+    EXPECT_EQ(v, std::numeric_limits<float>::max());
+    EXPECT_TRUE(TryStrToSingle("-1.5", v));
+    EXPECT_EQ(v, -1.5f);
+    EXPECT_TRUE(TryStrToSingle("1e-50", v));   // too small to hold: zero, as for any float
+    EXPECT_EQ(v, 0.0f);
+    v = 7;
+    for (const char *bad : {"3.5E38", "-1e39", "1e300", "abc", ""}) {
+        EXPECT_FALSE(TryStrToSingle(bad, v)) << bad;
+        EXPECT_EQ(v, 7.0f) << bad;
+    }
+    try {
+        StrToSingle("1e39");
+        FAIL();
+    } catch (const EConvertError &e) {
+        EXPECT_STREQ(e.what(), "'1e39' is not a valid floating point value");
+    }
+}
+
 TEST(NumFormat, FloatToStrGeneralForm)
 {
     SetDecimalSeparator('.');
