@@ -2,6 +2,8 @@
 // the client must refuse, time-outs and cancelling; and the size column of the device's listing.
 #include "FtpClient.h"
 
+#include "Loopback.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -30,15 +32,7 @@ public:
 
     ScriptedServer(std::string greeting, Answer answer) : greeting_(std::move(greeting)), answer_(std::move(answer))
     {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(listen_, 1);
-        socklen_t len = sizeof a;
-        ::getsockname(listen_, reinterpret_cast<sockaddr *>(&a), &len);
-        port_ = ntohs(a.sin_port);
+        listen_ = test::ListenOnLoopback(port_);
         thread_ = std::thread([this]() { Serve(); });
     }
 

@@ -3,6 +3,8 @@
 // the failures a device can cause come back as failures.
 #include "HttpClient.h"
 
+#include "Loopback.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -33,15 +35,7 @@ class ScriptedHttpServer {
 public:
     ScriptedHttpServer(std::vector<Step> steps, bool hold) : steps_(std::move(steps)), hold_(hold)
     {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(listen_, 1);
-        socklen_t len = sizeof a;
-        ::getsockname(listen_, reinterpret_cast<sockaddr *>(&a), &len);
-        port_ = ntohs(a.sin_port);
+        listen_ = test::ListenOnLoopback(port_);
         thread_ = std::thread([this]() { Serve(); });
     }
 
