@@ -1,6 +1,7 @@
 #include "InputInteger.h"
-#include "DialogButtons.h"
 
+#include "DialogButtons.h"
+#include "KeyFilter.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "QtStr.h"
@@ -82,16 +83,9 @@ bool TfrmInputInteger::txtValueKeyPress(QChar key)
 
 bool TfrmInputInteger::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtValue && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        // Keys that type no printable character (arrows, Delete, Enter, Escape) and shortcuts pass;
-        // of the printable ones only the digits go in.
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-        if (!shortcut) {
-            for (QChar c : key->text())
-                if (c.isPrint() && !txtValueKeyPress(c)) return true;
-        }
-    }
+    if (watched == txtValue && event->type() == QEvent::KeyPress &&
+        KeyRefused(static_cast<QKeyEvent *>(event), [this](QChar c) { return txtValueKeyPress(c); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

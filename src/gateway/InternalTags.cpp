@@ -1,5 +1,6 @@
 #include "InternalTags.h"
 
+#include "DialogButtons.h"
 #include "QtStr.h"
 
 #include <QGroupBox>
@@ -93,15 +94,7 @@ TfrmInternalTags::TfrmInternalTags(QWidget *parent) : QDialog(parent)
     auto *descLayout = new QVBoxLayout(grpDescription);
     descLayout->addWidget(lblDescription);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,5 +1,6 @@
 #include "TagEditor.h"
 
+#include "KeyFilter.h"
 #include "GatewayTables.h"
 #include "InternalTags.h"
 #include "MsgBox.h"
@@ -295,18 +296,11 @@ bool TTagEditorBase::OnFloatKeyPressGeneral(QChar key)
 
 bool TTagEditorBase::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        const int filter = watched->property(kKeyFilter).toInt();
-        auto *key = static_cast<QKeyEvent *>(event);
-        // Keys that type no printable character and shortcuts pass; printable ones are filtered.
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-        if (filter && !shortcut) {
-            for (QChar c : key->text()) {
-                if (!c.isPrint()) continue;
-                if (filter == kFilterInteger ? !OnIntegerKeyPressGeneral(c) : !OnFloatKeyPressGeneral(c)) return true;
-            }
-        }
-    }
+    const int filter = event->type() == QEvent::KeyPress ? watched->property(kKeyFilter).toInt() : 0;
+    if (filter && KeyRefused(static_cast<QKeyEvent *>(event), [this, filter](QChar c) {
+            return filter == kFilterInteger ? OnIntegerKeyPressGeneral(c) : OnFloatKeyPressGeneral(c);
+        }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

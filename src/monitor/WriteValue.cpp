@@ -1,5 +1,7 @@
 #include "WriteValue.h"
 
+#include "KeyFilter.h"
+#include "DialogButtons.h"
 #include "MonitorLogic.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -49,15 +51,7 @@ TfrmWriteValue::TfrmWriteValue(QWidget *parent) : QDialog(parent)
     group->addLayout(radios);
     grpWriteValue->setMinimumWidth(240);
 
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeButtonRow(this, &btnOk, &btnCancel);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);
@@ -123,15 +117,9 @@ bool TfrmWriteValue::txtValueKeyPress(QChar key) const
 
 bool TfrmWriteValue::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtValue && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        // Keys that type nothing printable (arrows, Delete, Enter, Escape) and shortcuts pass.
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-        if (!shortcut) {
-            for (QChar c : key->text())
-                if (c.isPrint() && !txtValueKeyPress(c)) return true;
-        }
-    }
+    if (watched == txtValue && event->type() == QEvent::KeyPress &&
+        KeyRefused(static_cast<QKeyEvent *>(event), [this](QChar c) { return txtValueKeyPress(c); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
