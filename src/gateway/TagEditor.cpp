@@ -1,8 +1,8 @@
 #include "TagEditor.h"
 
-#include "KeyFilter.h"
 #include "GatewayTables.h"
 #include "InternalTags.h"
+#include "KeyFilter.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "QtStr.h"
