@@ -14,6 +14,7 @@ import os
 import shutil
 import signal
 import socket
+import stat
 import struct
 import sys
 import tempfile
@@ -365,6 +366,12 @@ def main(argv):
         print("READY " + json.dumps({"ftp": STATE.device_port,
                                      "proxy": proxy.server_address[1] if proxy is not None else None}),
               flush=True)
+        # Only a pipe means "a test started us and controls us"; started by hand (a terminal, or
+        # /dev/null in the background) the device serves until it is stopped by a signal.
+        mode = os.fstat(sys.stdin.fileno()).st_mode
+        if not (stat.S_ISFIFO(mode) or stat.S_ISSOCK(mode)):
+            while True:
+                signal.pause()
         for line in sys.stdin:
             if not line.strip():
                 continue

@@ -7,6 +7,7 @@ test_tag_monitor.py), so that one CTest entry covers the whole emulator.
 
 import base64
 import importlib
+import json
 import os
 import signal
 import socket
@@ -84,6 +85,29 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(emu.kprot("127.0.0.4", "GETADMIN();"), "ADMIN(PWD=admin,);")
         finally:
             emu.stop()
+
+    def test_ftp_device_started_by_hand_serves_until_a_signal(self):
+        # Started from a shell in the background its input is a terminal or /dev/null, which
+        # must not end the run as the end of a test's pipe does.
+        proc = subprocess.Popen([sys.executable, os.path.join(HERE, "ftpdevice.py"), "--port", "0",
+                                 "--address", "127.0.0.1"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            line = proc.stdout.readline().decode()
+            self.assertTrue(line.startswith("READY "), line)
+            port = json.loads(line[6:])["ftp"]
+            time.sleep(0.3)
+            self.assertIsNone(proc.poll())
+            with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
+                self.assertTrue(s.recv(100).startswith(b"220"))
+            proc.send_signal(signal.SIGTERM)
+            self.assertEqual(proc.wait(5), 0)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+            proc.wait(5)
+            proc.stdout.close()
+            proc.stderr.close()
 
     def test_bad_description_fails_clearly(self):
         for devices in ('[{"mac": "00-11-22-33-44-55", "colour": "red"}]', '[{"ip": "1.2.3.4"}]',
