@@ -69,6 +69,15 @@ QPen Stroke(const QColor &c, qreal width = 1.0, Qt::PenCapStyle cap = Qt::RoundC
     return QPen(c, width, Qt::SolidLine, cap, Qt::RoundJoin);
 }
 
+// A closed outline through `points`.
+QPainterPath Outline(std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(points)));
+    path.closeSubpath();
+    return path;
+}
+
 QLinearGradient Vertical(qreal top, qreal bottom, const QColor &a, const QColor &b)
 {
     QLinearGradient g(0, top, 0, bottom);
@@ -197,15 +206,8 @@ void Arrow(QPainter &p, const QPointF &from, const QPointF &to, const QColor &li
 {
     const QPointF d = to - from;
     const qreal length = std::hypot(d.x(), d.y());
-    QPainterPath a;
-    a.moveTo(0, -shaft);
-    a.lineTo(length - headLength, -shaft);
-    a.lineTo(length - headLength, -head);
-    a.lineTo(length, 0);
-    a.lineTo(length - headLength, head);
-    a.lineTo(length - headLength, shaft);
-    a.lineTo(0, shaft);
-    a.closeSubpath();
+    QPainterPath a = Outline({{0, -shaft}, {length - headLength, -shaft}, {length - headLength, -head},
+        {length, 0}, {length - headLength, head}, {length - headLength, shaft}, {0, shaft}});
     p.save();
     p.translate(from);
     p.rotate(qRadiansToDegrees(std::atan2(d.y(), d.x())));
@@ -259,21 +261,11 @@ void PencilBadge(QPainter &p, const QPointF &tip)
     p.save();
     p.translate(tip);
     p.rotate(-45);
-    QPainterPath outline;
-    outline.moveTo(0, 0);
-    outline.lineTo(3.2, -h);
-    outline.lineTo(11, -h);
-    outline.lineTo(11, h);
-    outline.lineTo(3.2, h);
-    outline.closeSubpath();
+    QPainterPath outline = Outline({{0, 0}, {3.2, -h}, {11, -h}, {11, h}, {3.2, h}});
     Halo(p, outline, 2.2);
 
     p.setPen(Qt::NoPen);
-    QPainterPath wood;
-    wood.moveTo(0, 0);
-    wood.lineTo(3.2, -h);
-    wood.lineTo(3.2, h);
-    wood.closeSubpath();
+    QPainterPath wood = Outline({{0, 0}, {3.2, -h}, {3.2, h}});
     p.setBrush(QColor(0xF3, 0xD9, 0xA6));
     p.drawPath(wood);
     p.setBrush(Vertical(-h, h, kYellowLight, kYellow));
@@ -282,11 +274,7 @@ void PencilBadge(QPainter &p, const QPointF &tip)
     p.drawRect(QRectF(8.8, -h, 0.9, 2 * h));
     p.setBrush(QColor(0xE8, 0x8A, 0x9A));
     p.drawRect(QRectF(9.7, -h, 1.3, 2 * h));
-    QPainterPath lead;
-    lead.moveTo(0, 0);
-    lead.lineTo(1.2, -h * 0.38);
-    lead.lineTo(1.2, h * 0.38);
-    lead.closeSubpath();
+    QPainterPath lead = Outline({{0, 0}, {1.2, -h * 0.38}, {1.2, h * 0.38}});
     p.setBrush(kInk);
     p.drawPath(lead);
 
@@ -317,13 +305,7 @@ void WrenchBadge(QPainter &p, const QPointF &c)
 
 void Tag(QPainter &p)
 {
-    QPainterPath tag;
-    tag.moveTo(0.5, 6.5);
-    tag.lineTo(4.5, 2.5);
-    tag.lineTo(14.5, 2.5);
-    tag.lineTo(14.5, 10.5);
-    tag.lineTo(4.5, 10.5);
-    tag.closeSubpath();
+    QPainterPath tag = Outline({{0.5, 6.5}, {4.5, 2.5}, {14.5, 2.5}, {14.5, 10.5}, {4.5, 10.5}});
     p.setPen(Stroke(kTagEdge));
     p.setBrush(Vertical(2.5, 10.5, kTagLight, kTag));
     p.drawPath(tag);
@@ -414,14 +396,7 @@ void DrawNewFile(QPainter &p)
 
 void DrawOpen(QPainter &p)
 {
-    QPainterPath back;
-    back.moveTo(0.5, 13.5);
-    back.lineTo(0.5, 2.5);
-    back.lineTo(5.0, 2.5);
-    back.lineTo(6.5, 4.5);
-    back.lineTo(13.5, 4.5);
-    back.lineTo(13.5, 13.5);
-    back.closeSubpath();
+    QPainterPath back = Outline({{0.5, 13.5}, {0.5, 2.5}, {5.0, 2.5}, {6.5, 4.5}, {13.5, 4.5}, {13.5, 13.5}});
     p.setPen(Stroke(kYellowDark));
     p.setBrush(Vertical(2.5, 13.5, kYellow, QColor(0xD9, 0x9E, 0x24)));
     p.drawPath(back);
@@ -430,12 +405,7 @@ void DrawOpen(QPainter &p)
     p.setBrush(Qt::white);
     p.drawRect(QRectF(2.5, 5.5, 9, 6));
 
-    QPainterPath flap;
-    flap.moveTo(3.0, 7.5);
-    flap.lineTo(15.5, 7.5);
-    flap.lineTo(13.5, 13.5);
-    flap.lineTo(0.5, 13.5);
-    flap.closeSubpath();
+    QPainterPath flap = Outline({{3.0, 7.5}, {15.5, 7.5}, {13.5, 13.5}, {0.5, 13.5}});
     p.setPen(Stroke(kYellowDark));
     p.setBrush(Vertical(7.5, 13.5, kYellowLight, kYellow));
     p.drawPath(flap);
@@ -443,13 +413,7 @@ void DrawOpen(QPainter &p)
 
 void DrawSave(QPainter &p)
 {
-    QPainterPath body;
-    body.moveTo(1.5, 1.5);
-    body.lineTo(12.5, 1.5);
-    body.lineTo(14.5, 3.5);
-    body.lineTo(14.5, 14.5);
-    body.lineTo(1.5, 14.5);
-    body.closeSubpath();
+    QPainterPath body = Outline({{1.5, 1.5}, {12.5, 1.5}, {14.5, 3.5}, {14.5, 14.5}, {1.5, 14.5}});
     p.setPen(Stroke(kBlueDark));
     p.setBrush(Diagonal(QRectF(1.5, 1.5, 13, 13), kBlueLight, kBlue));
     p.drawPath(body);
