@@ -255,38 +255,11 @@ class TestHostlinkTags : public QObject {
     std::unique_ptr<TfrmHostlinkTags> dlg;
     std::unique_ptr<MessageBoxRecorder> boxes;
 
-    int Run(const std::function<void()> &f, uint8_t mode = 0)
-    {
-        dlg->EditMode = mode;
-        WhenModalOf<TfrmHostlinkTags>([this, f](TfrmHostlinkTags *) {
-            if (QTest::qWaitForWindowActive(dlg.get()))
-                f();
-            else
-                QTest::qFail("the editor never became active", __FILE__, __LINE__);
-            if (dlg->isVisible()) dlg->reject();
-        });
-        return dlg->exec();
-    }
+    int Run(const std::function<void()> &f, uint8_t mode = 0) { return RunEditor(dlg.get(), f, mode); }
 
-    void ExpectRefused(const std::string &text)
-    {
-        const int page = dlg->pgeTags->currentIndex();
-        boxes->Clear();
-        QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
-        QCOMPARE(Texts(*boxes), QStringList{QString::fromStdString(text)});
-        QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
-        QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->pgeTags->currentIndex(), page);
-        QCOMPARE(dlg->Tag.Name, std::string("UNTOUCHED"));
-    }
+    void ExpectRefused(const std::string &text) { ExpectEditorRefused(dlg.get(), *boxes, text); }
 
-    void Accept()
-    {
-        boxes->Clear();
-        QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
-        QCOMPARE(Texts(*boxes), QStringList{});
-        QVERIFY(!dlg->isVisible());
-    }
+    void Accept() { ExpectEditorAccepts(dlg.get(), *boxes); }
 
 private slots:
     void init()

@@ -294,35 +294,9 @@ class TestModbusTags : public QObject {
     std::unique_ptr<TfrmModbusTags> dlg;
     std::unique_ptr<MessageBoxRecorder> boxes;
 
-    // Shows the editor modally as the document does; `f` runs once it is up. A dialog still open
-    // afterwards is cancelled.
-    int Run(const std::function<void()> &f, uint8_t mode = 0)
-    {
-        dlg->EditMode = mode;
-        WhenModalOf<TfrmModbusTags>([this, f](TfrmModbusTags *) {
-            if (QTest::qWaitForWindowActive(dlg.get()))
-                f();
-            else
-                QTest::qFail("the editor never became active", __FILE__, __LINE__);
-            if (dlg->isVisible()) dlg->reject();
-        });
-        return dlg->exec();
-    }
+    int Run(const std::function<void()> &f, uint8_t mode = 0) { return RunEditor(dlg.get(), f, mode); }
 
-    // Presses OK and expects exactly the error `text`, the dialog still open on the same page and
-    // the tag untouched.
-    void ExpectRefused(const std::string &text)
-    {
-        const int page = dlg->pgeTags->currentIndex();
-        boxes->Clear();
-        QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
-        QCOMPARE(Texts(*boxes), QStringList{QString::fromStdString(text)});
-        QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
-        QCOMPARE(boxes->Shown().front().Buttons, int(mbOK));
-        QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->pgeTags->currentIndex(), page);
-        QCOMPARE(dlg->Tag.Name, std::string("UNTOUCHED"));
-    }
+    void ExpectRefused(const std::string &text) { ExpectEditorRefused(dlg.get(), *boxes, text); }
 
     // Opens the tag in edit mode, presses OK at once and returns what the editor stored.
     TModbusTagConfig RoundTrip(const TModbusTagConfig &in)

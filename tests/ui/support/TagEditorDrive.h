@@ -2,6 +2,7 @@
 // ticking boxes, each on the page that holds the control.
 #pragma once
 
+#include "MsgBox.h"
 #include "UiTestSupport.h"
 #include "VXTTypes.h"
 
@@ -11,6 +12,8 @@
 #include <QStringList>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
+#include <string>
 
 namespace vxt::test {
 
@@ -52,6 +55,48 @@ inline QStringList Texts(const MessageBoxRecorder &r)
     QStringList l;
     for (const std::string &t : r.Texts()) l << QString::fromStdString(t);
     return l;
+}
+
+// Shows the editor modally as a document does; `f` runs once it is up. A dialog still open
+// afterwards is cancelled.
+template <typename Editor>
+int RunEditor(Editor *dlg, const std::function<void()> &f, uint8_t mode = 0)
+{
+    dlg->EditMode = mode;
+    WhenModalOf<Editor>([dlg, f](Editor *) {
+        if (QTest::qWaitForWindowActive(dlg))
+            f();
+        else
+            QTest::qFail("the editor never became active", __FILE__, __LINE__);
+        if (dlg->isVisible()) dlg->reject();
+    });
+    return dlg->exec();
+}
+
+// Presses OK and expects exactly the error `text`, the dialog still open on the same page and the
+// tag untouched (named "UNTOUCHED" before the test).
+template <typename Editor>
+void ExpectEditorRefused(Editor *dlg, MessageBoxRecorder &boxes, const std::string &text)
+{
+    const int page = dlg->pgeTags->currentIndex();
+    boxes.Clear();
+    QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+    QCOMPARE(Texts(boxes), QStringList{QString::fromStdString(text)});
+    QCOMPARE(boxes.Shown().front().Kind, MsgKind::Error);
+    QCOMPARE(boxes.Shown().front().Buttons, int(mbOK));
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(dlg->pgeTags->currentIndex(), page);
+    QCOMPARE(dlg->Tag.Name, std::string("UNTOUCHED"));
+}
+
+// Presses OK and expects the editor to close without a word.
+template <typename Editor>
+void ExpectEditorAccepts(Editor *dlg, MessageBoxRecorder &boxes)
+{
+    boxes.Clear();
+    QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+    QCOMPARE(Texts(boxes), QStringList{});
+    QVERIFY(!dlg->isVisible());
 }
 
 inline void CompareValue(const TTagValue &a, const TTagValue &b)
