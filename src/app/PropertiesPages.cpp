@@ -53,6 +53,23 @@ QLabel *Caption(const QString &text, QWidget *buddy, QWidget *parent, const char
     return l;
 }
 
+using Row = std::pair<QWidget *, QWidget *>;
+
+// A group's grid with the captions in column 0 at the shared width and their fields beside them,
+// starting at `firstRow`; `stretch` is the column that takes the spare width.
+QGridLayout *CaptionGrid(QWidget *group, std::initializer_list<Row> rows, int firstRow = 0, int stretch = 1)
+{
+    auto *grid = new QGridLayout(group);
+    grid->setColumnMinimumWidth(0, kLabelWidth);
+    grid->setColumnStretch(stretch, 1);
+    int r = firstRow;
+    for (const auto &[caption, field] : rows) {
+        grid->addWidget(caption, r, 0);
+        grid->addWidget(field, r++, 1);
+    }
+    return grid;
+}
+
 }  // namespace
 
 void TfrmProperties::CreateNetworkPage()
@@ -67,15 +84,7 @@ void TfrmProperties::CreateNetworkPage()
     lblDevice = Caption(QStringLiteral("Device"), stDevice, grpDeviceInfo, "lblDevice");
     lblMAC = Caption(QStringLiteral("MAC"), stMAC, grpDeviceInfo, "lblMAC");
     lblVersion = Caption(QStringLiteral("Firmware Version"), stVersion, grpDeviceInfo, "lblVersion");
-    auto *info = new QGridLayout(grpDeviceInfo);
-    info->setColumnMinimumWidth(0, kLabelWidth);
-    info->setColumnStretch(1, 1);
-    info->addWidget(lblDevice, 0, 0);
-    info->addWidget(stDevice, 0, 1);
-    info->addWidget(lblMAC, 1, 0);
-    info->addWidget(stMAC, 1, 1);
-    info->addWidget(lblVersion, 2, 0);
-    info->addWidget(stVersion, 2, 1);
+    CaptionGrid(grpDeviceInfo, {{lblDevice, stDevice}, {lblMAC, stMAC}, {lblVersion, stVersion}});
 
     grpNetwork = Named(new QGroupBox(QStringLiteral("Network Parameters"), tabNetwork), "grpNetwork");
     txtHostname = Edit(grpNetwork, "txtHostname", 20);
@@ -91,22 +100,16 @@ void TfrmProperties::CreateNetworkPage()
     lblGateway = Caption(QStringLiteral("Gateway"), txtGateway, grpNetwork, "lblGateway");
     lblFstDns = Caption(QStringLiteral("Preferred DNS Server"), txtFstDns, grpNetwork, "lblFstDns");
     lblSndDns = Caption(QStringLiteral("Alternative DNS Server"), txtSndDns, grpNetwork, "lblSndDns");
-    auto *net = new QGridLayout(grpNetwork);
-    net->setColumnMinimumWidth(0, kLabelWidth);
-    net->setColumnStretch(2, 1);
+    QGridLayout *net = CaptionGrid(grpNetwork,
+                                   {{lblIPAddress, txtIPAddress},
+                                    {lblNetmask, txtNetmask},
+                                    {lblGateway, txtGateway},
+                                    {lblFstDns, txtFstDns},
+                                    {lblSndDns, txtSndDns}},
+                                   2, 2);
     net->addWidget(lblHostname, 0, 0);
     net->addWidget(txtHostname, 0, 1, 1, 2);
     net->addWidget(chkEnableDHCP, 1, 0, 1, 3);
-    const std::pair<QLabel *, TEditIPAddr *> rows[] = {{lblIPAddress, txtIPAddress},
-                                                       {lblNetmask, txtNetmask},
-                                                       {lblGateway, txtGateway},
-                                                       {lblFstDns, txtFstDns},
-                                                       {lblSndDns, txtSndDns}};
-    int r = 2;
-    for (const auto &[label, box] : rows) {
-        net->addWidget(label, r, 0);
-        net->addWidget(box, r++, 1);
-    }
 
     auto *page = new QVBoxLayout(tabNetwork);
     page->addWidget(grpDeviceInfo);
@@ -131,16 +134,12 @@ void TfrmProperties::CreateUsersPage()
     lblUserRetypePassword =
         Caption(QStringLiteral("Retype Password"), txtUserRetypePassword, grpStandardUser, "lblUserRetypePassword");
     btnSetUser = Named(new QPushButton(QStringLiteral("Set &User"), grpStandardUser), "btnSetUser");
-    auto *user = new QGridLayout(grpStandardUser);
-    user->setColumnMinimumWidth(0, kLabelWidth);
-    user->setColumnStretch(1, 1);
+    QGridLayout *user = CaptionGrid(grpStandardUser,
+                                    {{lblUsername, txtUsername},
+                                     {lblUserPassword, txtUserPassword},
+                                     {lblUserRetypePassword, txtUserRetypePassword}},
+                                    1);
     user->addWidget(lblUserNote, 0, 0, 1, 2);
-    user->addWidget(lblUsername, 1, 0);
-    user->addWidget(txtUsername, 1, 1);
-    user->addWidget(lblUserPassword, 2, 0);
-    user->addWidget(txtUserPassword, 2, 1);
-    user->addWidget(lblUserRetypePassword, 3, 0);
-    user->addWidget(txtUserRetypePassword, 3, 1);
     user->addWidget(btnSetUser, 4, 1, Qt::AlignRight);
 
     grpAdministrator = Named(new QGroupBox(QStringLiteral("Administrator"), tabUsers), "grpAdministrator");
@@ -154,14 +153,9 @@ void TfrmProperties::CreateUsersPage()
     lblAdminRetypePassword = Caption(QStringLiteral("Retype Password for \"admin\""), txtAdminRetypePassword,
                                      grpAdministrator, "lblAdminRetypePassword");
     btnSetAdmin = Named(new QPushButton(QStringLiteral("Set &Administrator"), grpAdministrator), "btnSetAdmin");
-    auto *admin = new QGridLayout(grpAdministrator);
-    admin->setColumnMinimumWidth(0, kLabelWidth);
-    admin->setColumnStretch(1, 1);
+    QGridLayout *admin = CaptionGrid(
+        grpAdministrator, {{lblAdminPassword, txtAdminPassword}, {lblAdminRetypePassword, txtAdminRetypePassword}}, 1);
     admin->addWidget(lblAdminNote, 0, 0, 1, 2);
-    admin->addWidget(lblAdminPassword, 1, 0);
-    admin->addWidget(txtAdminPassword, 1, 1);
-    admin->addWidget(lblAdminRetypePassword, 2, 0);
-    admin->addWidget(txtAdminRetypePassword, 2, 1);
     admin->addWidget(btnSetAdmin, 3, 1, Qt::AlignRight);
 
     auto *page = new QVBoxLayout(tabUsers);
@@ -224,15 +218,7 @@ void TfrmProperties::CreateSNMPPage()
     lblRead = Caption(QStringLiteral("Read Community"), txtRead, grpCommunities, "lblRead");
     lblWrite = Caption(QStringLiteral("Write Community"), txtWrite, grpCommunities, "lblWrite");
     lblTrap = Caption(QStringLiteral("Trap Community"), txtTrap, grpCommunities, "lblTrap");
-    auto *com = new QGridLayout(grpCommunities);
-    com->setColumnMinimumWidth(0, kLabelWidth);
-    com->setColumnStretch(1, 1);
-    com->addWidget(lblRead, 0, 0);
-    com->addWidget(txtRead, 0, 1);
-    com->addWidget(lblWrite, 1, 0);
-    com->addWidget(txtWrite, 1, 1);
-    com->addWidget(lblTrap, 2, 0);
-    com->addWidget(txtTrap, 2, 1);
+    CaptionGrid(grpCommunities, {{lblRead, txtRead}, {lblWrite, txtWrite}, {lblTrap, txtTrap}});
 
     auto *trap = new QHBoxLayout;
     trap->addWidget(lblSNMPAddress);
