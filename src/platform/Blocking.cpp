@@ -113,11 +113,10 @@ TWorkerPool &Pool()
 
 void RunOnWorker(std::function<void()> work, std::function<void()> finished)
 {
-    static const bool registered = []() {
+    [[maybe_unused]] static const bool registered = []() {
         qAddPostRoutine([]() { Pool().Shutdown(); });
         return true;
     }();
-    (void)registered;
     Pool().Run(std::move(work), std::move(finished));
 }
 

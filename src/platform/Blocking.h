@@ -4,7 +4,6 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
-#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
