@@ -45,7 +45,8 @@ std::optional<std::string> TMDIChild::dlgSaveFileExecute(const std::string &filt
 
 void TMDIChild::CloseConfirmed() { closeConfirmed_ = true; }
 
-void TMDIChild::SetCaption(const std::string &caption) { setWindowTitle(QStr(caption)); }
+// A caption names the document's file.
+void TMDIChild::SetCaption(const std::string &caption) { setWindowTitle(QShown(caption)); }
 
 void TMDIChild::closeEvent(QCloseEvent *event)
 {

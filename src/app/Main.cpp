@@ -508,7 +508,9 @@ void TMainForm::ApplicationUpdate()
             a->setEnabled(site && doc->HasSelectedItem());
     }
     // 8. Caption
-    const QString title = QStr(Format("VXT - [%s] - %s", document.c_str(), connection.c_str()));
+    // The document text is a file name, the connection text a device's.
+    const QString title =
+        QStringLiteral("VXT - [") + QShown(document) + QStringLiteral("] - ") + QStr(connection);
     if (windowTitle() != title) setWindowTitle(title);
 }
 
@@ -573,6 +575,12 @@ void TMainForm::OpenFile(const std::string &fileName)
         }
         CreateDocument(*kind)->Open(fileName);
     });
+}
+
+void TMainForm::OpenCommandLine(int argc, const char *const argv[])
+{
+    // The name's bytes are the file's name as it is: no text conversion can improve on them.
+    if (argc == 2) OpenFile(argv[1]);
 }
 
 void TMainForm::FileSaveExecute()

@@ -126,6 +126,8 @@ public:
     void FileNewExecute();
     void FileOpenExecute();
     void OpenFile(const std::string &fileName);
+    // The program's arguments as the system gave them (argv, the program first): one file is opened.
+    void OpenCommandLine(int argc, const char *const argv[]);
     void FileSaveExecute();
     void FileSaveAsExecute();
     void FileCloseExecute();

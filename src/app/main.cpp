@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     const int splashMs = qEnvironmentVariableIntValue("VXT_SPLASH_MS", &custom);
     TMainForm *mainForm = StartWindows(custom ? splashMs : 2000);
     ShowMainWindow(mainForm);
-    if (argc == 2) mainForm->OpenFile(QString::fromLocal8Bit(argv[1]).toLatin1().toStdString());
+    mainForm->OpenCommandLine(argc, argv);
 
     const int rc = app.exec();
     delete mainForm;

@@ -31,6 +31,9 @@ bool TakeNext(std::optional<std::string> &out)
     return true;
 }
 
+// Qt reads a filter's patterns from its last brackets. Each filter is given to Qt as the text to show
+// followed by the patterns to apply, and the dialogs hide that second part.
+// "*.*" means every file, as the filter texts intend; to Qt it would skip names without a dot.
 QString QtFilter(const std::string &filter)
 {
     const QStringList parts = QStr(filter).split(QLatin1Char('|'));
@@ -38,10 +41,17 @@ QString QtFilter(const std::string &filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString mask = parts[i + 1];
         mask.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << (parts[i].contains(QLatin1Char('(')) ? parts[i] : parts[i] + QStringLiteral(" (") + mask + QLatin1Char(')'));
+        QStringList patterns = mask.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            if (p == QStringLiteral("*.*")) p = QStringLiteral("*");
+        const QString shown =
+            parts[i].contains(QLatin1Char('(')) ? parts[i] : parts[i] + QStringLiteral(" (") + mask + QLatin1Char(')');
+        out << shown + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
 }
+
+constexpr QFileDialog::Options kOptions = QFileDialog::HideNameFilterDetails;
 
 }  // namespace
 
@@ -50,9 +60,10 @@ std::optional<std::string> GetOpenFileName(QWidget *parent, const std::string &t
 {
     std::optional<std::string> r;
     if (TakeNext(r)) return r;
-    QString f = QFileDialog::getOpenFileName(parent, QStr(title), QStr(initialName), QtFilter(filter));
+    QString f = QFileDialog::getOpenFileName(parent, QStr(title), QPath(initialName), QtFilter(filter),
+                                             nullptr, kOptions);
     if (f.isEmpty()) return std::nullopt;
-    return StdStr(f);
+    return StdPath(f);
 }
 
 std::vector<std::string> GetOpenFileNames(QWidget *parent, const std::string &title, const std::string &filter)
@@ -64,8 +75,9 @@ std::vector<std::string> GetOpenFileNames(QWidget *parent, const std::string &ti
         return r;
     }
     std::vector<std::string> r;
-    for (const QString &f : QFileDialog::getOpenFileNames(parent, QStr(title), QString(), QtFilter(filter)))
-        r.push_back(StdStr(f));
+    for (const QString &f :
+         QFileDialog::getOpenFileNames(parent, QStr(title), QString(), QtFilter(filter), nullptr, kOptions))
+        r.push_back(StdPath(f));
     return r;
 }
 
@@ -74,12 +86,13 @@ std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &t
 {
     std::optional<std::string> r;
     if (TakeNext(r)) return r;
-    QFileDialog dlg(parent, QStr(title), QStr(initialName), QtFilter(filter));
+    QFileDialog dlg(parent, QStr(title), QPath(initialName), QtFilter(filter));
+    dlg.setOptions(kOptions);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     if (!defaultExt.empty()) dlg.setDefaultSuffix(QStr(defaultExt));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
-    return StdStr(dlg.selectedFiles().first());
+    return StdPath(dlg.selectedFiles().first());
 }
 
 void SetNextFileName(std::optional<std::string> name)

@@ -19,7 +19,7 @@ MessageBoxHandler &Handler()
 MsgResult ShowReal(const std::string &text, MsgKind kind, int buttons)
 {
     QMessageBox box(QApplication::activeWindow());
-    QString shown = QStr(text);
+    QString shown = QShown(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box.setText(shown);
     switch (kind) {

@@ -61,7 +61,7 @@ void TfrmFileViewer::showEvent(QShowEvent *event)
 void TfrmFileViewer::FormShow()
 {
     mmoViewer->clear();
-    setWindowTitle(QStr(Format("File Viewer - %s", Title.c_str())));
+    setWindowTitle(QStringLiteral("File Viewer - ") + QShown(Title));
     if (!FileExists(FileName)) return;
     // Whatever the file holds is shown as text; a zero byte would end the text early.
     std::string bytes;

@@ -212,7 +212,7 @@ void TMDISite::RefreshFileList()
     lstFiles->setRowCount(n);
     for (int i = 0; i < n; ++i) {
         const TSiteSubHeader e = Site->GetEntry(i);
-        lstFiles->setItem(i, 0, new QTableWidgetItem(QStr(e.Name)));
+        lstFiles->setItem(i, 0, new QTableWidgetItem(QShown(e.Name)));
         auto *size = new QTableWidgetItem(QString::number(e.Size));
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lstFiles->setItem(i, 1, size);
@@ -426,8 +426,8 @@ void TMDISite::ViewFile()
         ~Remove() { QFile::remove(path); }
     } remove{tmp};
     QFile::remove(tmp);
-    Site->ExtractFile(name, StdStr(tmp));
-    frmFileViewer->FileName = StdStr(tmp);
+    Site->ExtractFile(name, StdPath(tmp));
+    frmFileViewer->FileName = StdPath(tmp);
     frmFileViewer->Title = name;
     frmFileViewer->exec();
 }
