@@ -1,0 +1,385 @@
+// Files whose names hold letters beyond ASCII (Latin-1 letters, CJK, or a folder so named), through
+// the real file dialogs: opening from the command line and from File > Open, Save As onto a new and
+// onto an existing file, the web site's add, extract and view, the names in captions and boxes, and
+// "All Files" listing files without a dot.
+#include "FileDialog.h"
+#include "FileUtils.h"
+#include "FileViewer.h"
+#include "GatewayModule.h"
+#include "Main.h"
+#include "MsgBox.h"
+#include "NewFile.h"
+#include "Site.h"
+#include "SiteModule.h"
+#include "UiTestSupport.h"
+#include "VXTOptions.h"
+
+#include <QComboBox>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <unistd.h>
+
+using namespace vxt;
+using namespace vxt::test;
+
+namespace {
+
+const char kModbusCaption[] = "Velto Modbus Configuration - ";
+const char kSiteCaption[] = "Velto Web Site - ";
+
+// The bytes the file system knows the name by (UTF-8 here).
+std::string Bytes(const QString &path) { return path.toUtf8().toStdString(); }
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file under `root`, relative to it, sorted.
+QStringList FilesUnder(const QString &root)
+{
+    QStringList r;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) r << QDir(root).relativeFilePath(it.next());
+    r.sort();
+    return r;
+}
+
+// The names the dialog lists in its current folder.
+QStringList Listed(QFileDialog *dlg)
+{
+    auto *view = dlg->findChild<QListView *>(QStringLiteral("listView"));
+    if (!view || !view->model()) return {};
+    QStringList r;
+    const QModelIndex root = view->rootIndex();
+    for (int i = 0; i < view->model()->rowCount(root); ++i) r << view->model()->index(i, 0, root).data().toString();
+    r.sort();
+    return r;
+}
+
+// Picks files in the next real file dialog as a user does: goes to their folder, types their names
+// and presses the dialog's button. A replace question is answered Yes and its text kept.
+void PickInDialog(const QStringList &paths, QString *replaceQuestion = nullptr, QString *presetName = nullptr)
+{
+    WhenModalOf<QFileDialog>([paths, replaceQuestion, presetName](QFileDialog *dlg) {
+        if (presetName) *presetName = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        dlg->setDirectory(QFileInfo(paths.first()).path());
+        // What is typed counts, not the name the dialog came up with.
+        if (auto *view = dlg->findChild<QListView *>(QStringLiteral("listView")))
+            if (view->selectionModel()) view->selectionModel()->clear();
+        QStringList names;
+        for (const QString &p : paths) names << QFileInfo(p).fileName();
+        QString typed = names.first();
+        if (names.size() > 1) typed = QLatin1Char('"') + names.join(QStringLiteral("\" \"")) + QLatin1Char('"');
+        dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
+        if (replaceQuestion) {
+            WhenModalOf<QMessageBox>([replaceQuestion](QMessageBox *box) {
+                *replaceQuestion = box->text();
+                box->button(QMessageBox::Yes)->click();
+            });
+        }
+        QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
+    });
+}
+
+}  // namespace
+
+class TestFileNames : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<MessageBoxRecorder> boxes;
+    TMainForm *form = nullptr;
+    QByteArray modbusFile;   // a valid configuration file, as the program writes it
+
+    QString Path(const QString &name) const { return dir->filePath(name); }
+
+    int DocumentCount()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return int(form->Documents().size());
+    }
+
+    void CloseDocuments()
+    {
+        for (TMDIChild *d : form->Documents()) {
+            d->Saved = true;
+            d->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TMDIChild *NewDocument(int kind)
+    {
+        WhenModalOf<TfrmNewFile>([kind](TfrmNewFile *dlg) {
+            dlg->lstNewFiles->setCurrentRow(kind);
+            dlg->btnOk->click();
+        });
+        form->FileNewExecute();
+        return form->ActiveDocument();
+    }
+
+    QString MainCaption()
+    {
+        form->UpdateActions();
+        return form->windowTitle();
+    }
+
+    static void AddNameRows()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Latin-1 letters") << QStringLiteral("café.vlt");
+        QTest::newRow("CJK") << QStringLiteral("配置.vlt");
+        QTest::newRow("in a folder so named") << QStringLiteral("déjà/配置/a.vlt");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        RegisterGatewayDocuments();
+        RegisterSiteDocuments();
+    }
+
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        SetIniFileNameOverride(dir->filePath(QStringLiteral("vxt.ini")).toStdString());
+        boxes = std::make_unique<MessageBoxRecorder>();
+        form = new TMainForm;
+        frmNewFile = new TfrmNewFile(form);
+        frmFileViewer = new TfrmFileViewer(form);
+        form->resize(900, 600);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        if (modbusFile.isEmpty() && FindDocumentClass(DocKind::Modbus)) {
+            TMDIChild *doc = NewDocument(0);
+            const std::string seed = Path(QStringLiteral("seed.vlt")).toStdString();
+            SetNextFileName(seed);
+            QVERIFY(doc->SaveAs());
+            modbusFile = QByteArray::fromStdString(ReadFileBytes(seed));
+            CloseDocuments();
+            QFile::remove(QString::fromStdString(seed));
+        }
+    }
+
+    void cleanup()
+    {
+        CloseDocuments();
+        delete form;
+        form = nullptr;
+        frmNewFile = nullptr;
+        frmFileViewer = nullptr;
+        boxes.reset();
+        ClearNextFileName();
+        SetIniFileNameOverride("");
+    }
+
+    void openFromTheCommandLineAndTheOpenDialog_data() { AddNameRows(); }
+
+    void openFromTheCommandLineAndTheOpenDialog()
+    {
+        QFETCH(QString, name);
+        if (!FindDocumentClass(DocKind::Modbus)) QSKIP("no configuration documents");
+        const QString path = Path(name);
+        WriteFile(path, modbusFile);
+        const std::string bytes = Bytes(path);
+
+        const char *argv[] = {"vxt", bytes.c_str()};
+        form->OpenCommandLine(2, argv);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(DocumentCount(), 1);
+        QCOMPARE(form->ActiveDocument()->FileName, bytes);
+        QCOMPARE(form->ActiveDocument()->windowTitle(), QLatin1String(kModbusCaption) + path);
+        QCOMPARE(MainCaption(), QStringLiteral("VXT - [%1] - Not Connected").arg(path));
+        CloseDocuments();
+
+        PickInDialog({path});
+        form->FileOpenExecute();
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(DocumentCount(), 1);
+        QCOMPARE(form->ActiveDocument()->FileName, bytes);
+        QCOMPARE(form->ActiveDocument()->windowTitle(), QLatin1String(kModbusCaption) + path);
+    }
+
+    void fileNamedInAnotherEncodingOpensFromTheCommandLine()
+    {
+        // A name that is no UTF-8 (written by another system): its bytes still name the file, and it
+        // reads as Latin-1.
+        if (!FindDocumentClass(DocKind::Modbus)) QSKIP("no configuration documents");
+        const std::string bytes = dir->path().toStdString() + "/S\xfc" "d.vlt";
+        {
+            std::ofstream out(bytes, std::ios::binary);
+            out.write(modbusFile.constData(), modbusFile.size());
+        }
+        const char *argv[] = {"vxt", bytes.c_str()};
+        form->OpenCommandLine(2, argv);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(DocumentCount(), 1);
+        QCOMPARE(form->ActiveDocument()->FileName, bytes);
+        QCOMPARE(form->ActiveDocument()->windowTitle(), QLatin1String(kModbusCaption) + Path(QStringLiteral("Süd.vlt")));
+        ::unlink(bytes.c_str());   // a name Qt cannot remove for us
+    }
+
+    void saveAsOntoNewAndExistingFiles_data() { AddNameRows(); }
+
+    void saveAsOntoNewAndExistingFiles()
+    {
+        QFETCH(QString, name);
+        if (!FindDocumentClass(DocKind::Modbus)) QSKIP("no configuration documents");
+        TMDIChild *doc = NewDocument(0);
+        const QString target = Path(name);
+        QDir().mkpath(QFileInfo(target).path());
+
+        // Onto a new file.
+        PickInDialog({target});
+        form->FileSaveAsExecute();
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(FilesUnder(dir->path()), QStringList{name});
+        QCOMPARE(ReadFile(target), modbusFile);
+        QCOMPARE(doc->FileName, Bytes(target));
+        QVERIFY(doc->Named);
+        QCOMPARE(doc->windowTitle(), QLatin1String(kModbusCaption) + target);
+        QCOMPARE(MainCaption(), QStringLiteral("VXT - [%1] - Not Connected").arg(target));
+
+        // Onto an existing file beside it: the replace question names it, Yes replaces that very file.
+        const QString existing = QFileInfo(target).path() + QStringLiteral("/设置 ü.vlt");
+        WriteFile(existing, "an older file that gets replaced");
+        QString question;
+        PickInDialog({existing}, &question);
+        form->FileSaveAsExecute();
+        QCOMPARE(question, QStringLiteral("设置 ü.vlt already exists.\nDo you want to replace it?"));
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QStringList expected{name, QDir(dir->path()).relativeFilePath(existing)};
+        expected.sort();
+        QCOMPARE(FilesUnder(dir->path()), expected);
+        QCOMPARE(ReadFile(existing), modbusFile);
+        QCOMPARE(doc->FileName, Bytes(existing));
+        QCOMPARE(doc->windowTitle(), QLatin1String(kModbusCaption) + existing);
+    }
+
+    void webSiteAddExtractAndView()
+    {
+        const QString folder = Path(QStringLiteral("déjà 配置"));
+        const QString latin = folder + QStringLiteral("/café.htm");
+        const QString cjk = folder + QStringLiteral("/配置.htm");
+        WriteFile(latin, "<html>Welcome</html>");
+        WriteFile(cjk, "<p>Settings</p>");
+        auto *doc = qobject_cast<TMDISite *>(NewDocument(3));
+        QVERIFY(doc);
+
+        // Add: both files, from the folder, named as they are on disk.
+        PickInDialog({latin, cjk});
+        QTest::mouseClick(doc->btnAddFile, Qt::LeftButton);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(doc->lstFiles->rowCount(), 2);
+        QCOMPARE(doc->lstFiles->item(0, 0)->text(), QStringLiteral("café.htm"));
+        QCOMPARE(doc->lstFiles->item(1, 0)->text(), QStringLiteral("配置.htm"));
+        QCOMPARE(doc->Site->GetEntry(1).Name, Bytes(QStringLiteral("配置.htm")));
+
+        // Extract: the dialog offers the stored name; the file lands where the user points.
+        const QString out = Path(QStringLiteral("出力 à/配置.htm"));
+        QDir().mkpath(QFileInfo(out).path());
+        doc->lstFiles->selectRow(1);
+        QString preset;
+        PickInDialog({out}, nullptr, &preset);
+        QTest::mouseClick(doc->btnExtractFile, Qt::LeftButton);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(preset, QStringLiteral("配置.htm"));
+        QCOMPARE(ReadFile(out), ReadFile(cjk));
+
+        // View, with the temporary folder itself under such a name.
+        const QString tmp = Path(QStringLiteral("临时 é"));
+        QVERIFY(QDir().mkpath(tmp));
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.toUtf8());
+        doc->lstFiles->selectRow(0);
+        QString caption, text;
+        WhenModalOf<TfrmFileViewer>([&](TfrmFileViewer *v) {
+            caption = v->windowTitle();
+            text = v->mmoViewer->toPlainText();
+            v->btnClose->click();
+        });
+        QTest::mouseClick(doc->btnViewFile, Qt::LeftButton);
+        qputenv("TMPDIR", oldTmp);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(caption, QStringLiteral("File Viewer - café.htm"));
+        QCOMPARE(text, QStringLiteral("<html>Welcome</html>"));
+        QCOMPARE(FilesUnder(tmp), QStringList{});
+
+        // Save As into the folder.
+        const QString site = folder + QStringLiteral("/网站.kws");
+        PickInDialog({site});
+        form->FileSaveAsExecute();
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(ReadFile(site), QByteArray::fromStdString(doc->Site->Bytes()));
+        QCOMPARE(doc->windowTitle(), QLatin1String(kSiteCaption) + site);
+    }
+
+    void boxesShowNamesAsTyped()
+    {
+        boxes.reset();   // the real boxes
+        const QString missing = Path(QStringLiteral("déjà/配置.vlt"));
+        QString shown;
+        WhenModalOf<QMessageBox>([&](QMessageBox *box) {
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        form->OpenFile(Bytes(missing));
+        QCOMPARE(shown, QStringLiteral("The File \"%1\" is not recognized as a valid file").arg(missing));
+
+        // Device texts in boxes keep their Latin-1 reading.
+        WhenModalOf<QMessageBox>([&](QMessageBox *box) {
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ShowError("The Tag T\xb0" "C already exists.");
+        QCOMPARE(shown, QStringLiteral("The Tag T°C already exists."));
+    }
+
+    void allFilesListsFilesWithoutADot()
+    {
+        WriteFile(Path(QStringLiteral("a.htm")), "a");
+        WriteFile(Path(QStringLiteral("README")), "r");
+        auto *doc = qobject_cast<TMDISite *>(NewDocument(3));
+        QVERIFY(doc);
+        QStringList all, htm;
+        QString shownFilter;
+        WhenModalOf<QFileDialog>([&](QFileDialog *dlg) {
+            dlg->setDirectory(dir->path());
+            QTRY_VERIFY_WITH_TIMEOUT(Listed(dlg).contains(QStringLiteral("a.htm")), 10000);
+            all = Listed(dlg);
+            shownFilter = dlg->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->itemText(0);
+            dlg->selectNameFilter(dlg->nameFilters().at(2));
+            QTRY_VERIFY_WITH_TIMEOUT(!Listed(dlg).contains(QStringLiteral("README")), 10000);
+            htm = Listed(dlg);
+            dlg->reject();
+        });
+        doc->AddFile();
+        QCOMPARE(shownFilter, QStringLiteral("All Files (*.*)"));
+        QCOMPARE(all, (QStringList{QStringLiteral("README"), QStringLiteral("a.htm")}));
+        QCOMPARE(htm, QStringList{QStringLiteral("a.htm")});
+        QCOMPARE(doc->Site->FileCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestFileNames)
+#include "test_filenames.moc"
