@@ -319,7 +319,8 @@ private slots:
             v->btnClose->click();
         });
         QTest::mouseClick(doc->btnViewFile, Qt::LeftButton);
-        qputenv("TMPDIR", oldTmp);
+        if (oldTmp.isEmpty()) qunsetenv("TMPDIR");
+        else qputenv("TMPDIR", oldTmp);
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QCOMPARE(caption, QStringLiteral("File Viewer - café.htm"));
         QCOMPARE(text, QStringLiteral("<html>Welcome</html>"));

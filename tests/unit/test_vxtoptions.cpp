@@ -5,6 +5,9 @@
 #include "VXTOptions.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 using namespace vxt;
 
@@ -85,4 +88,32 @@ TEST_F(Options, UnwritableFileRaisesAndKeepsOldContent)
     SetIniFileNameOverride(dir.path() + "missing/vxt.ini");
     EXPECT_THROW(SetHttpProxyPort(1), EFileError);
     EXPECT_EQ(GetHttpProxyPort(), 0);
+}
+
+// The settings file lies beside the program, whatever the program's folder is called: a copy of this
+// test program in such a folder reads the vxt.ini put there and writes its change into it.
+TEST(OptionsBesideTheProgram, FolderNameBeyondAscii)
+{
+    if (std::getenv("VXT_SETTINGS_BESIDE_PROGRAM")) {
+        // The copy, run by the test below.
+        EXPECT_EQ(GetIniFileName(), GetAppDir() + "vxt.ini");
+        EXPECT_EQ(GetHttpProxyServer(), "proxy.local");
+        EXPECT_EQ(GetHttpProxyPort(), 8080);
+        SetFtpProxyPort(2121);
+        return;
+    }
+    TestDir dir;
+    const std::string folder = dir.file("d\xc3\xa9j\xc3\xa0 \xe9\x85\x8d\xe7\xbd\xae/");   // "déjà 配置"
+    std::filesystem::create_directory(folder);
+    const std::string copy = folder + "vxt-check";
+    std::filesystem::copy_file("/proc/self/exe", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+    std::ofstream(folder + "vxt.ini", std::ios::binary) << "[PROXYHTTP]\r\nSERVER=proxy.local\r\nPORT=8080\r\n";
+    const std::string command = "VXT_SETTINGS_BESIDE_PROGRAM=1 '" + copy +
+                                "' --gtest_filter=OptionsBesideTheProgram.FolderNameBeyondAscii >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::string ini = ReadFileBytes(folder + "vxt.ini");
+    EXPECT_NE(ini.find("SERVER=proxy.local"), std::string::npos);
+    EXPECT_NE(ini.find("[PROXYFTP]"), std::string::npos);
+    EXPECT_NE(ini.find("PORT=2121"), std::string::npos);
 }
