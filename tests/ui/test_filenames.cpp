@@ -235,7 +235,8 @@ private slots:
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QCOMPARE(DocumentCount(), 1);
         QCOMPARE(form->ActiveDocument()->FileName, bytes);
-        QCOMPARE(form->ActiveDocument()->windowTitle(), QLatin1String(kModbusCaption) + Path(QStringLiteral("Süd.vlt")));
+        QCOMPARE(form->ActiveDocument()->windowTitle(),
+                 QLatin1String(kModbusCaption) + Path(QStringLiteral("Süd.vlt")));
         ::unlink(bytes.c_str());   // a name Qt cannot remove for us
     }
 
