@@ -95,8 +95,8 @@ std::string LoadSettings(TMemIniFile &ini)
     const int64_t size = FileSize(path);
     std::string text;
     if (size > kMaxSettingsFileSize) {
-        why = file + "cannot be read: it is too large (" + IntToStr(size) + " bytes, where a settings file holds less than " +
-              IntToStr(kMaxSettingsFileSize) + ").";
+        why = file + "cannot be read: it is too large (" + IntToStr(size) +
+              " bytes, where a settings file holds less than " + IntToStr(kMaxSettingsFileSize) + ").";
     } else if (!MayReadFile(path)) {
         why = file + "cannot be read: " + std::strerror(EACCES) + ".";
     } else {
