@@ -425,6 +425,7 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::SinchronizeOptions()
 {
+    ReportSettingsFileProblem();
     ReportErrors([this]() {
         THttpProxy p;
         if (GetHttpProxyEnabled()) {

@@ -82,6 +82,12 @@ bool IsPort(const QString &text)
 
 }  // namespace
 
+void ReportSettingsFileProblem()
+{
+    const std::string problem = TakeSettingsFileProblem();
+    if (!problem.empty()) ShowWarning(problem);
+}
+
 TfrmOptions::TfrmOptions(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmOptions"));
@@ -187,6 +193,8 @@ void TfrmOptions::SetMethod(uint8_t method)
 
 void TfrmOptions::FormShow()
 {
+    // An unusable file reads as the defaults, so the checks of OK are about what the user typed.
+    ReportSettingsFileProblem();
     ReportErrors([this] {
         chkUseHTTPProxy->setChecked(GetHttpProxyEnabled());
         txtHTTPProxy->setText(QStr(GetHttpProxyServer()));

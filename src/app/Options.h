@@ -17,6 +17,10 @@ class QWidget;
 
 namespace vxt {
 
+// Shows what makes the settings file unusable, once for each problem; the settings then read as
+// their defaults until the Options dialog replaces the file.
+void ReportSettingsFileProblem();
+
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:

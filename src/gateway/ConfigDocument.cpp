@@ -77,7 +77,17 @@ void TMDIGatewayConfig::New(const std::string &fileName)
 void TMDIGatewayConfig::Open(const std::string &fileName)
 {
     if (!FileExists(fileName)) return;
-    Ini = std::make_unique<TMemIniFile>(fileName);
+    std::unique_ptr<TMemIniFile> ini;
+    try {
+        ini = std::make_unique<TMemIniFile>(fileName);
+    } catch (const EFileError &e) {
+        // Read whole or not at all: a part of the file would be all that a save writes back.
+        ShowError(e.what());
+        // A window made only to show this file has nothing to show.
+        if (!Ini) close();
+        return;
+    }
+    Ini = std::move(ini);
     SetCaption(Family.CaptionPrefix + fileName);
     FileName = fileName;
     Saved = true;

@@ -13,10 +13,21 @@ const char *const kCom = "COM";
 const char *const kSmtp = "SMTP";
 const int kComTypeWire[] = {0, 2, 3};
 
+// A warning quotes at most a line's worth of a value, so that every box fits the screen.
+constexpr size_t kMaxQuoted = 80;
+
+std::string Quoted(const std::string &value)
+{
+    if (value.size() <= kMaxQuoted) return value;
+    size_t n = kMaxQuoted;
+    while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;   // not inside a character
+    return value.substr(0, n) + "...";
+}
+
 std::string InvalidValueText(const std::string &label, const std::string &read, const std::string &defaultText)
 {
     return Format("The paramenter \"%s\" has not a valid value (%s).\r\n Value \"%s\" is taken as Default.",
-                  label.c_str(), read.c_str(), defaultText.c_str());
+                  label.c_str(), Quoted(read).c_str(), defaultText.c_str());
 }
 
 std::string TagSection(int i) { return "TAG" + std::to_string(i); }
@@ -63,8 +74,8 @@ std::string ReadString(const TFamilyDesc &family, const TMemIniFile &ini, const 
     if (int(text.size()) > maxLength) {
         const std::string cut = text.substr(0, size_t(maxLength));
         if (family.WarnLongStrings && warn)
-            warn(Format("The paramenter \"%s\" is too large.\r\n Value \"%s\" is taken as Default.", text.c_str(),
-                        cut.c_str()));
+            warn(Format("The paramenter \"%s\" is too large.\r\n Value \"%s\" is taken as Default.",
+                        Quoted(text).c_str(), Quoted(cut).c_str()));
         text = cut;
         replaced = true;
     }

@@ -49,7 +49,15 @@ TMemIniFile::TMemIniFile() : d(std::make_unique<Impl>()) {}
 
 TMemIniFile::TMemIniFile(const std::string &fileName) : d(std::make_unique<Impl>()), fileName_(fileName)
 {
-    if (FileExists(fileName)) LoadFromText(ReadFileBytes(fileName));
+    if (!FileExists(fileName)) return;
+    CheckDocumentFileSize(fileName);
+    const std::string text = ReadFileBytes(fileName);
+    // The INI reader ends the text at a zero byte: what follows would be lost on the next save.
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos)
+        throw EFileError("The File \"" + fileName + "\" is not a text file: it holds a zero byte at offset " +
+                         std::to_string(zero) + ".");
+    LoadFromText(text);
 }
 
 TMemIniFile::~TMemIniFile() = default;

@@ -13,7 +13,8 @@ namespace vxt {
 class TMemIniFile {
 public:
     TMemIniFile();
-    // Loads the file when it exists (EFileError when it exists but cannot be read).
+    // Loads the file when it exists. EFileError when it exists but cannot be read, is larger than
+    // any document, or holds a zero byte (the text after it could not be kept).
     explicit TMemIniFile(const std::string &fileName);
     ~TMemIniFile();
     TMemIniFile(const TMemIniFile &) = delete;
@@ -22,7 +23,7 @@ public:
     const std::string &FileName() const { return fileName_; }
     void SetFileName(const std::string &fileName) { fileName_ = fileName; }
 
-    void LoadFromText(const std::string &text);   // replaces the whole image
+    void LoadFromText(const std::string &text);   // replaces the whole image; ends at a zero byte
     void Clear();
 
     std::string ReadString(const std::string &section, const std::string &key, const std::string &def) const;

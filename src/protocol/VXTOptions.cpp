@@ -1,9 +1,13 @@
 #include "VXTOptions.h"
 
+#include "FileUtils.h"
 #include "IniFile.h"
 #include "KProt.h"
 #include "StrUtils.h"
 #include "Utiles.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace vxt {
 
@@ -60,30 +64,104 @@ void WriteAuthData(TMemIniFile &ini, const char *section, const Credentials &c)
     ini.WriteString(section, "AUTHDATA", ScrambleToHex(p.GetText()));
 }
 
+// A settings file holds two short sections: anything far larger is no settings file.
+constexpr int64_t kMaxSettingsFileSize = 65536;
+
+// The problem the user has been shown: from then on a setter may replace the unusable file.
+std::string g_shownProblem;
+
+bool HoldsSomething(const std::string &text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = Trim(text.substr(i, end - i));
+        if (!line.empty() && line[0] != ';' && line[0] != '#') return true;
+        i = end + 1;
+    }
+    return false;
+}
+
+// Loads the settings into `ini` (named after the settings file). When the file cannot be used,
+// `ini` stays empty, so that every setting reads as its default, and the result says why.
+std::string LoadSettings(TMemIniFile &ini)
+{
+    const std::string path = GetIniFileName();
+    ini.SetFileName(path);
+    if (!FileExists(path)) return std::string();
+    const std::string file = "The settings file \"" + path + "\" ";
+    std::string why;
+    const int64_t size = FileSize(path);
+    std::string text;
+    if (size > kMaxSettingsFileSize) {
+        why = file + "cannot be read: it is too large (" + IntToStr(size) +
+              " bytes, where a settings file holds less than " + IntToStr(kMaxSettingsFileSize) + ").";
+    } else if (!MayReadFile(path)) {
+        why = file + "cannot be read: " + std::strerror(EACCES) + ".";
+    } else {
+        try {
+            text = ReadFileBytes(path);
+        } catch (const EFileError &e) {
+            why = file + "cannot be read.\r\n" + e.what();
+        }
+    }
+    if (why.empty()) {
+        const size_t zero = text.find('\0');
+        if (zero != std::string::npos) {
+            why = file + "cannot be read: it holds a zero byte at offset " + IntToStr(int64_t(zero)) +
+                  ", which no settings file holds.";
+        } else {
+            ini.LoadFromText(text);
+            if (ini.ReadSections().empty() && HoldsSomething(text)) {
+                ini.Clear();
+                why = file + "holds no settings this program can read.";
+            }
+        }
+    }
+    if (why.empty()) return why;
+    return why + (MayWriteFile(path) ? "\r\nThe default settings are used; OK in the Options dialog replaces the file."
+                                     : "\r\nThe default settings are used.");
+}
+
 bool ReadBool(const char *section, const char *key)
 {
-    TMemIniFile ini(GetIniFileName());
+    TMemIniFile ini;
+    LoadSettings(ini);
     return ini.ReadBool(section, key, false);
 }
 
 int32_t ReadInt(const char *section, const char *key, int32_t def)
 {
-    TMemIniFile ini(GetIniFileName());
+    TMemIniFile ini;
+    LoadSettings(ini);
     return ini.ReadInteger(section, key, def);
 }
 
 std::string ReadStr(const char *section, const char *key)
 {
-    TMemIniFile ini(GetIniFileName());
+    TMemIniFile ini;
+    LoadSettings(ini);
     return ini.ReadString(section, key, "");
+}
+
+Credentials ReadCredentials(const char *section)
+{
+    TMemIniFile ini;
+    LoadSettings(ini);
+    return ReadAuthData(ini, section);
 }
 
 template <typename F>
 void Change(F &&f)
 {
-    TMemIniFile ini(GetIniFileName());
+    TMemIniFile ini;
+    // An unusable file is replaced only once the user has been told what is wrong with it.
+    const std::string problem = LoadSettings(ini);
+    if (!problem.empty() && problem != g_shownProblem) throw EFileError(problem);
     f(ini);
-    ini.UpdateFile();
+    // The file holds the proxy credentials: a new one is for its owner's eyes only.
+    WriteFileAtomic(ini.FileName(), ini.GetText(), 0600);
 }
 
 void SetUser(const char *section, const std::string &value)
@@ -108,14 +186,32 @@ void SetPass(const char *section, const std::string &value)
 
 std::string GetIniFileName() { return g_override.empty() ? GetAppDir() + "vxt.ini" : g_override; }
 
-void SetIniFileNameOverride(const std::string &fileName) { g_override = fileName; }
+void SetIniFileNameOverride(const std::string &fileName)
+{
+    g_override = fileName;
+    g_shownProblem.clear();
+}
+
+std::string SettingsFileProblem()
+{
+    TMemIniFile ini;
+    return LoadSettings(ini);
+}
+
+std::string TakeSettingsFileProblem()
+{
+    const std::string problem = SettingsFileProblem();
+    if (problem.empty() || problem == g_shownProblem) return std::string();
+    g_shownProblem = problem;
+    return problem;
+}
 
 bool GetHttpProxyAuth() { return ReadBool(kHttp, "AUTH"); }
 bool GetHttpProxyEnabled() { return ReadBool(kHttp, "ENABLED"); }
 std::string GetHttpProxyServer() { return ReadStr(kHttp, "SERVER"); }
 int32_t GetHttpProxyPort() { return ReadInt(kHttp, "PORT", 0); }
-std::string GetHttpProxyUserName() { return ReadAuthData(TMemIniFile(GetIniFileName()), kHttp).User; }
-std::string GetHttpProxyPassword() { return ReadAuthData(TMemIniFile(GetIniFileName()), kHttp).Pass; }
+std::string GetHttpProxyUserName() { return ReadCredentials(kHttp).User; }
+std::string GetHttpProxyPassword() { return ReadCredentials(kHttp).Pass; }
 
 void SetHttpProxyAuth(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kHttp, "AUTH", v); }); }
 void SetHttpProxyEnabled(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kHttp, "ENABLED", v); }); }
@@ -128,8 +224,8 @@ bool GetFtpProxyAuth() { return ReadBool(kFtp, "AUTH"); }
 bool GetFtpProxyEnabled() { return ReadBool(kFtp, "ENABLED"); }
 std::string GetFtpProxyServer() { return ReadStr(kFtp, "SERVER"); }
 int32_t GetFtpProxyPort() { return ReadInt(kFtp, "PORT", 0); }
-std::string GetFtpProxyUserName() { return ReadAuthData(TMemIniFile(GetIniFileName()), kFtp).User; }
-std::string GetFtpProxyPassword() { return ReadAuthData(TMemIniFile(GetIniFileName()), kFtp).Pass; }
+std::string GetFtpProxyUserName() { return ReadCredentials(kFtp).User; }
+std::string GetFtpProxyPassword() { return ReadCredentials(kFtp).Pass; }
 uint8_t GetFtpProxyMethod() { return uint8_t(ReadInt(kFtp, "METHOD", 1)); }
 
 void SetFtpProxyAuth(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kFtp, "AUTH", v); }); }

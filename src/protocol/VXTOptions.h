@@ -1,5 +1,6 @@
 // The program's own settings in "vxt.ini" beside the program: the HTTP proxy and the FTP firewall
-// for remote devices. Every call reads or writes the file; nothing is cached.
+// for remote devices. Every call reads or writes the file; nothing is cached. A new file is
+// created readable by its owner only: it holds the proxy credentials.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,14 @@ namespace vxt {
 std::string GetIniFileName();
 // Points the settings at another file (tests); an empty name restores the program folder's one.
 void SetIniFileNameOverride(const std::string &fileName);
+
+// What makes the settings file unusable (it cannot be read, is far too large, is no text or holds
+// no settings), naming the file and saying what follows; empty when it is usable or absent. While
+// it is unusable every setting reads as its default.
+std::string SettingsFileProblem();
+// The problem of the settings file when the user has not been shown it yet, else an empty text.
+// Once taken it counts as shown: the setters then replace the unusable file instead of raising it.
+std::string TakeSettingsFileProblem();
 
 bool GetHttpProxyAuth();
 bool GetHttpProxyEnabled();

@@ -19,7 +19,11 @@ TTagKind SimpleTagKind(uint8_t source, uint8_t type, uint8_t scale)
 bool ProbeConfig(const std::string &fileName, const char *fileType, const char *fileVersion)
 {
     if (!FileExists(fileName)) return false;
-    TMemIniFile ini(fileName);
+    CheckDocumentFileSize(fileName);
+    // The header section may stand anywhere in the text; a zero byte ends the text for this look,
+    // the document itself refuses such a file with its own message.
+    TMemIniFile ini;
+    ini.LoadFromText(ReadFileBytes(fileName));
     return ini.ReadString("GENERAL", "FILETYPE", "") == fileType &&
            ini.ReadString("GENERAL", "FILEVERSION", "") == fileVersion;
 }
@@ -51,13 +55,17 @@ bool IsDF1ConfigFile(const std::string &fileName) { return ProbeConfig(fileName,
 bool IsSiteFile(const std::string &fileName)
 {
     if (!FileExists(fileName)) return false;
-    TVeltoSite site(fileName);
+    CheckDocumentFileSize(fileName);
+    // The header and the file's length decide: only the header is read.
+    const int64_t size = FileSize(fileName);
+    TVeltoSite site{std::string()};
+    site.LoadFromBytes(ReadFileHead(fileName, size_t(TVeltoSite::kHeaderSize)));
     TSiteHeader h = site.ReadHeader();
     if (site.Size() < 8 || h.Version != 1) return false;
     // A web site saved without files keeps the header of a new container (total 34 for 8 bytes);
     // it is still a web site the user must be able to open again.
-    const bool emptySite = site.Size() == 8 && h.FileCount == 0 && h.TotalSize == 34;
-    return emptySite || h.TotalSize == uint32_t(site.Size());
+    const bool emptySite = size == 8 && h.FileCount == 0 && h.TotalSize == 34;
+    return emptySite || h.TotalSize == uint64_t(size);
 }
 
 }  // namespace vxt

@@ -42,6 +42,7 @@ const char *kDamaged = "The Web Site file is damaged: ";
 TVeltoSite::TVeltoSite(const std::string &fileName) : FileName(fileName)
 {
     if (vxt::FileExists(fileName)) {
+        CheckDocumentFileSize(fileName);
         Stream = ReadFileBytes(fileName);
     } else {
         Stream.assign(kHeaderSize, '\0');

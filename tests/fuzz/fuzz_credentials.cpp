@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         out << "[PROXYHTTP]\r\nAUTHDATA=" << ScrambleToHex(text) << "\r\n\r\n"
             << "[PROXYFTP]\r\nAUTHDATA=" << text << "\r\n\r\n";
     }
+    // An input that makes the file unusable (a zero byte) reads as the defaults; the setters below
+    // replace such a file once the user has been told, as the program tells at start.
+    (void)TakeSettingsFileProblem();
     const std::string user = GetHttpProxyUserName();
     const std::string pass = GetHttpProxyPassword();
     FUZZ_CHECK(user.size() <= text.size() && pass.size() <= text.size());

@@ -1,9 +1,11 @@
 // Tag rows and configuration files of the three gateway families, without windows.
 #include "ConfigFile.h"
 #include "ConfigRows.h"
+#include "GatewayTables.h"
 #include "NumFormat.h"
 #include "config_test_helpers.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace vxt;
@@ -204,6 +206,49 @@ TEST(ConfigFile, LongSmtpStringsPerFamily)
     ASSERT_EQ(w.size(), 3u);   // the server, then the password once per box
     EXPECT_EQ(w[1], w[2]);
     EXPECT_EQ(e.PassConfirm, std::string(49, 'q'));
+}
+
+// A warning quotes at most 80 characters of a value, then "...", so that every box fits the screen;
+// and a value of megabytes is read and warned about at once.
+TEST(ConfigFile, HugeValuesWarnAtOnceQuotingALineOfThem)
+{
+    std::string digits(10 * 1048576, '7');
+    digits[0] = '1';
+    const std::string pass(2 * 1048576, 'p');
+    std::string shortPass = "\xc3\xa9";   // a UTF-8 character astride the cut is not split
+    for (int i = 0; i < 40; ++i) shortPass += "\xc3\xa9";
+    const auto start = std::chrono::steady_clock::now();
+    TMemIniFile ini;
+    ini.LoadFromText("[COM]\r\nCOMTYPE=0\r\nBAUD=" + digits + "\r\nPARITY=0\r\nSCANTIME=100\r\nMSGTOUT=1000\r\n"
+                     "[SMTP]\r\nTIMEOUT=20\r\nRETRIES=5\r\nRETRYINT=10\r\nSERVER=" + shortPass + "\r\nPASS=" + pass +
+                     "\r\n");
+    std::vector<std::string> w;
+    auto warn = [&](const std::string &t) { w.push_back(t); };
+    bool replaced = false;
+    const TSerialSettings s = ReadSerialSettings(HostlinkFamily(), ini, replaced, warn);
+    const TEmailSettings e = ReadEmailSettings(HostlinkFamily(), ini, replaced, warn);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(s.Baud, BaudIndex(9600));
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[0], "The paramenter \"Baud Rate\" has not a valid value (1" + std::string(79, '7') +
+                        "...).\r\n Value \"9600 bps\" is taken as Default.");
+    // 41 two-byte characters: the 80 bytes would end inside the 41st, so 40 are quoted.
+    std::string quoted;
+    for (int i = 0; i < 40; ++i) quoted += "\xc3\xa9";
+    EXPECT_EQ(w[1], "The paramenter \"" + quoted + "...\" is too large.\r\n Value \"" + shortPass.substr(0, 49) +
+                        "\" is taken as Default.");
+    // The password, once for each of its two boxes.
+    EXPECT_EQ(w[2], "The paramenter \"" + std::string(80, 'p') + "...\" is too large.\r\n Value \"" +
+                        std::string(49, 'p') + "\" is taken as Default.");
+    EXPECT_EQ(w[3], w[2]);
+    EXPECT_EQ(e.Pass, std::string(49, 'p'));
+    // Up to 80 characters a value is quoted whole.
+    ini.LoadFromText("[COM]\r\nBAUD=" + std::string(80, 'x') + "\r\n");
+    w.clear();
+    ReadSerialSettings(ModbusFamily(), ini, replaced, warn);
+    ASSERT_GE(w.size(), 2u);
+    EXPECT_EQ(w[1], "The paramenter \"Baud Rate\" has not a valid value (" + std::string(80, 'x') +
+                        ").\r\n Value \"9600 bps\" is taken as Default.");
 }
 
 TEST(ConfigFile, RecipientsCloseUpAndASixthIsDroppedWithAWarning)

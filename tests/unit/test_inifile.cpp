@@ -3,6 +3,8 @@
 #include "TestDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vxt;
 
@@ -91,4 +93,94 @@ TEST(IniFile, SectionLineWithoutClosingBracketIsSkipped)
     // The same after a byte-order mark, which the reader drops.
     ini.LoadFromText("\xEF\xBB\xBF[BROKEN\nK=v\n[C]\nL=w\n");
     EXPECT_EQ(ini.GetText(), "[C]\r\nL=w\r\n\r\n");
+}
+
+namespace {
+
+mode_t ModeOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+// The INI reader ends the text at a zero byte; a save would write back only the part before it.
+TEST(IniFile, FileWithZeroByteIsRefusedNotReadInPart)
+{
+    TestDir dir;
+    const std::string text = std::string("[GENERAL]\r\nFILETYPE=MB\r\n\r\n[TAG0]\r\nNAME=A") + '\0' +
+                             "B\r\n\r\n[TAG1]\r\nNAME=C\r\n\r\n";
+    const std::string path = dir.write("nul.vlt", text);
+    try {
+        TMemIniFile ini(path);
+        FAIL() << "a file with a zero byte was read: " << ini.GetText().size() << " of " << text.size() << " bytes";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The File \"" + path + "\" is not a text file: it holds a zero byte at offset 40.");
+    }
+    EXPECT_EQ(dir.read("nul.vlt"), text);
+    // The image of a text keeps reading up to the zero byte (the open probes look at the header so).
+    TMemIniFile image;
+    image.LoadFromText(text);
+    EXPECT_EQ(image.ReadString("GENERAL", "FILETYPE", ""), "MB");
+}
+
+// A file the user may not write is refused with the write failure, whoever runs the program (root
+// could write it, but its write bits say no); nothing changes on disk.
+TEST(FileWrites, ReadOnlyFileIsRefusedAndStaysAsItIs)
+{
+    TestDir dir;
+    const std::string old = "[X]\r\nK=old\r\n\r\n";
+    const std::string path = dir.write("ro.vlt", old);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    TMemIniFile ini(path);
+    ini.WriteString("X", "K", "new");
+    try {
+        ini.UpdateFile();
+        FAIL() << "a read-only file was replaced";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". Permission denied");
+    }
+    EXPECT_EQ(dir.read("ro.vlt"), old);
+    EXPECT_EQ(ModeOf(path), mode_t(0444));
+    EXPECT_EQ(dir.count(), 1u);
+    // Every writer goes the same way: the extracted file and the web site's own file too.
+    EXPECT_THROW(WriteFileAtomic(path, "x"), EFileError);
+    EXPECT_EQ(dir.read("ro.vlt"), old);
+    // One write bit is enough for root; anyone else needs their own.
+    const mode_t writable = geteuid() == 0 ? 0464 : 0644;
+    ASSERT_EQ(::chmod(path.c_str(), writable), 0);
+    ini.UpdateFile();
+    EXPECT_EQ(dir.read("ro.vlt"), "[X]\r\nK=new\r\n\r\n");
+    EXPECT_EQ(ModeOf(path), writable);
+}
+
+TEST(FileWrites, ReplacedFileKeepsItsModeAndLinksStayLinks)
+{
+    TestDir dir;
+    const std::string path = dir.write("a.vlt", "[X]\r\nK=v\r\n\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    WriteFileAtomic(path, "new");
+    EXPECT_EQ(dir.read("a.vlt"), "new");
+    EXPECT_EQ(ModeOf(path), mode_t(0640));
+
+    // Saving through a link writes the file it points to and keeps the link.
+    const std::string link = dir.file("link.vlt");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    WriteFileAtomic(link, "through the link");
+    struct stat st;
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(dir.read("a.vlt"), "through the link");
+    EXPECT_EQ(ModeOf(path), mode_t(0640));
+    EXPECT_EQ(dir.count(), 2u);
+
+    // A new file gets the mode asked for, less the umask.
+    const mode_t mask = ::umask(022);
+    WriteFileAtomic(dir.file("private.ini"), "x", 0600);
+    WriteFileAtomic(dir.file("plain.vlt"), "x");
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(dir.file("private.ini")), mode_t(0600));
+    EXPECT_EQ(ModeOf(dir.file("plain.vlt")), mode_t(0644));
 }

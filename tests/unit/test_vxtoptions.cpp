@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vxt;
 
@@ -19,6 +21,12 @@ protected:
     void TearDown() override { SetIniFileNameOverride(""); }
     TestDir dir;
 };
+
+mode_t ModeOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 }  // namespace
 
@@ -116,4 +124,109 @@ TEST(OptionsBesideTheProgram, FolderNameBeyondAscii)
     EXPECT_NE(ini.find("SERVER=proxy.local"), std::string::npos);
     EXPECT_NE(ini.find("[PROXYFTP]"), std::string::npos);
     EXPECT_NE(ini.find("PORT=2121"), std::string::npos);
+}
+
+// The file holds the proxy credentials: a new one is for its owner only; a replaced one keeps its mode.
+TEST_F(Options, NewFileIsPrivateAndReplacedFileKeepsItsMode)
+{
+    const mode_t mask = ::umask(022);
+    SetHttpProxyPassword("secret");
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(dir.file("vxt.ini")), mode_t(0600));
+    ASSERT_EQ(::chmod(dir.file("vxt.ini").c_str(), 0640), 0);
+    SetHttpProxyPort(8080);
+    EXPECT_EQ(ModeOf(dir.file("vxt.ini")), mode_t(0640));
+    EXPECT_EQ(GetHttpProxyPassword(), "secret");
+}
+
+TEST_F(Options, ReadOnlyFileIsRefusedAndKept)
+{
+    const std::string old = "[PROXYHTTP]\r\nPORT=3128\r\n\r\n";
+    const std::string path = dir.write("vxt.ini", old);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    try {
+        SetHttpProxyPort(1);
+        FAIL() << "a read-only settings file was replaced";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". Permission denied");
+    }
+    EXPECT_EQ(dir.read("vxt.ini"), old);
+    EXPECT_EQ(ModeOf(path), mode_t(0444));
+    EXPECT_EQ(GetHttpProxyPort(), 3128);
+    EXPECT_EQ(SettingsFileProblem(), "");
+}
+
+// A file that cannot be used reads as the defaults, says once which file and why, and is replaced
+// by a setter only once the user has been told.
+TEST_F(Options, UnusableFileReadsAsDefaultsAndIsReplacedOnlyOnceShown)
+{
+    const std::string path = dir.file("vxt.ini");
+    const std::string file = "The settings file \"" + path + "\" ";
+    const std::string replaces = "\r\nThe default settings are used; OK in the Options dialog replaces the file.";
+    struct Case {
+        std::string bytes, problem;
+    };
+    const std::string nul = std::string("[PROXYHTTP]\r\nENABLED=1\r\nSERVER=pro") + '\0' +
+                            "xy\r\nPORT=3128\r\n\r\n[PROXYFTP]\r\nMETHOD=3\r\n\r\n";
+    const std::string binary = "\x89PNG\x1a\xff\xfe garbage = \x01\x02\r\n\xc3\x28\x7f";
+    const Case cases[] = {
+        {nul, file + "cannot be read: it holds a zero byte at offset 34, which no settings file holds." + replaces},
+        {binary, file + "holds no settings this program can read." + replaces},
+        {std::string(70000, '['),
+         file + "cannot be read: it is too large (70000 bytes, where a settings file holds less than 65536)." +
+             replaces},
+    };
+    for (const Case &c : cases) {
+        SetIniFileNameOverride(path);
+        dir.write("vxt.ini", c.bytes);
+        EXPECT_EQ(SettingsFileProblem(), c.problem);
+        EXPECT_FALSE(GetHttpProxyEnabled());
+        EXPECT_EQ(GetHttpProxyPort(), 0);
+        EXPECT_EQ(GetFtpProxyMethod(), 1);
+        EXPECT_EQ(GetHttpProxyServer(), "");
+        // Not shown yet: a setter raises the problem instead of replacing the file unseen.
+        try {
+            SetHttpProxyPort(8080);
+            ADD_FAILURE() << "replaced unseen: " << c.problem;
+        } catch (const EFileError &e) {
+            EXPECT_EQ(std::string(e.what()), c.problem);
+        }
+        EXPECT_EQ(dir.read("vxt.ini"), c.bytes);
+        // Taken once, then never again; now the settings replace it.
+        EXPECT_EQ(TakeSettingsFileProblem(), c.problem);
+        EXPECT_EQ(TakeSettingsFileProblem(), "");
+        SetHttpProxyPort(8080);
+        SetFtpProxyMethod(2);
+        EXPECT_EQ(dir.read("vxt.ini"), "[PROXYHTTP]\r\nPORT=8080\r\n\r\n[PROXYFTP]\r\nMETHOD=2\r\n\r\n");
+        EXPECT_EQ(SettingsFileProblem(), "");
+    }
+
+    // Blank lines and comments are no garbage, and neither is a file of other sections only.
+    SetIniFileNameOverride(path);
+    dir.write("vxt.ini", "; proxy settings\r\n\r\n");
+    EXPECT_EQ(SettingsFileProblem(), "");
+    dir.write("vxt.ini", "[OTHER]\r\nX=1\r\n");
+    EXPECT_EQ(SettingsFileProblem(), "");
+}
+
+// Unreadable (mode 000): the same for root, whose reading the mode bits forbid all the same; it
+// cannot be written either, so it is kept.
+TEST_F(Options, UnreadableFileReadsAsDefaultsAndIsKept)
+{
+    const std::string old = "[PROXYHTTP]\r\nPORT=3128\r\n\r\n";
+    const std::string path = dir.write("vxt.ini", old);
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    const std::string problem =
+        "The settings file \"" + path + "\" cannot be read: Permission denied.\r\nThe default settings are used.";
+    EXPECT_EQ(SettingsFileProblem(), problem);
+    EXPECT_EQ(GetHttpProxyPort(), 0);
+    EXPECT_EQ(TakeSettingsFileProblem(), problem);
+    try {
+        SetHttpProxyPort(8080);
+        FAIL() << "an unreadable settings file was replaced";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". Permission denied");
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(dir.read("vxt.ini"), old);
 }

@@ -2,8 +2,13 @@
 #include "TestDir.h"
 #include "VXTTypes.h"
 
+#include <chrono>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vxt;
@@ -117,9 +122,98 @@ TEST(FileProbes, SiteFile)
 
 TEST(FileProbes, UnreadableFileRaises)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
     TestDir dir;
     std::string f = dir.write("locked.vlt", "[GENERAL]\r\n");
     chmod(f.c_str(), 0);
     EXPECT_THROW(IsModbusConfigFile(f), EFileError);
+}
+
+namespace {
+
+// Runs `f` in a child process; its peak resident memory in MB (it starts near the parent's
+// size, a few MB), or -1 when `f` failed.
+long PeakMegabytesOf(const std::function<bool()> &f)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const bool ok = f();
+        long kb = -1;
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmHWM:", 0) == 0) kb = std::stol(line.substr(6));
+        ::_exit(ok && kb >= 0 ? int(std::min(kb / 1024, 250L)) : 255);
+    }
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    return WIFEXITED(st) && WEXITSTATUS(st) != 255 ? WEXITSTATUS(st) : -1;
+}
+
+// All four probes in the open command's order; true when the first one refused the file as too
+// large, naming it, within a second.
+bool ProbesRefuseAsTooLarge(const std::string &path)
+{
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        IsModbusConfigFile(path);
+        IsHostlinkConfigFile(path);
+        IsDF1ConfigFile(path);
+        IsSiteFile(path);
+        return false;
+    } catch (const EFileError &e) {
+        const std::string text = e.what();
+        const bool named = text.rfind("The File \"" + path + "\" is too large (", 0) == 0 &&
+                           text.find("Files larger than 4 MB (4194304 bytes) are not opened.") != std::string::npos;
+        return named && std::chrono::steady_clock::now() - start < std::chrono::seconds(1);
+    }
+}
+
+}  // namespace
+
+// A file far larger than any document is refused at once, without reading it.
+TEST(FileProbes, FarTooLargeFileIsRefusedAtOnceWithoutBeingRead)
+{
+    TestDir dir;
+    const std::string sparse = dir.file("huge.vlt");
+    {
+        std::ofstream out(sparse, std::ios::binary);
+        out << "[GENERAL]\r\nFILETYPE=MB\r\nFILEVERSION=1.0\r\n";
+    }
+    ASSERT_EQ(::truncate(sparse.c_str(), 256LL * 1048576), 0);
+    std::string random(50 * 1048576, '\0');
+    std::mt19937 gen(13);
+    for (char &c : random) c = char(gen());
+    const std::string noise = dir.write("noise.kws", random);
+    random = std::string();
+
+    for (const std::string &path : {sparse, noise}) {
+        const long mb = PeakMegabytesOf([&] { return ProbesRefuseAsTooLarge(path); });
+        EXPECT_GE(mb, 0) << path << " was not refused at once as too large";
+        EXPECT_LT(mb, 120) << path;
+    }
+    // The limit itself still opens: a web site of exactly 4 MB is looked at by its header.
+    const std::string edge = dir.file("edge.kws");
+    {
+        std::ofstream out(edge, std::ios::binary);
+        out << std::string("\x01\x00\x00\x00\x00\x00\x40\x00", 8);
+    }
+    ASSERT_EQ(::truncate(edge.c_str(), kMaxDocumentFileSize), 0);
+    EXPECT_TRUE(IsSiteFile(edge));
+    EXPECT_FALSE(IsModbusConfigFile(edge));
+}
+
+// The web-site probe needs the header and the length only: the 3 MB behind the header of a
+// container are not read.
+TEST(FileProbes, SiteProbeReadsOnlyTheHeader)
+{
+    TestDir dir;
+    const std::string path = dir.file("big.kws");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << std::string("\x01\x00\x00\x00\x00\x00\x30\x00", 8);   // total 3 MB
+    }
+    ASSERT_EQ(::truncate(path.c_str(), 3 * 1048576), 0);
+    long base = PeakMegabytesOf([] { return true; });
+    long mb = PeakMegabytesOf([&] { return IsSiteFile(path); });
+    ASSERT_GE(mb, 0);
+    EXPECT_LT(mb, base + 2);
 }
