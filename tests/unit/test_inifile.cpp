@@ -184,3 +184,17 @@ TEST(FileWrites, ReplacedFileKeepsItsModeAndLinksStayLinks)
     EXPECT_EQ(ModeOf(dir.file("private.ini")), mode_t(0600));
     EXPECT_EQ(ModeOf(dir.file("plain.vlt")), mode_t(0644));
 }
+
+// A name close to the file system's limit (255 bytes) is still saved, over a new or an existing file.
+TEST(FileWrites, LongNamesAreSaved)
+{
+    TestDir dir;
+    std::string name;
+    for (int i = 0; i < 83; ++i) name += "\xe9\x85\x8d";   // 配, 3 bytes each
+    name += ".vlt";                                        // 253 bytes in all
+    WriteFileAtomic(dir.file(name), "first");
+    EXPECT_EQ(dir.read(name), "first");
+    WriteFileAtomic(dir.file(name), "second");
+    EXPECT_EQ(dir.read(name), "second");
+    EXPECT_EQ(dir.count(), 1u);
+}
