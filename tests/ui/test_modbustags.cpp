@@ -95,6 +95,11 @@ const std::vector<Refusal> &Refusals()
         {"address empty", [](TfrmModbusTags &d) { Type(d.txtAddress, QString()); }, "Register Address must be provided."},
         {"address two digits", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("12")); },
          "Register Address must be complete."},
+        // A blank between digits is kept: no number, whatever follows it.
+        {"address 1 2", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("1 2")); },
+         "Register Address must be provided."},
+        {"address 1 234", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("1 234")); },
+         "Register Address must be provided."},
         {"address 000", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("000")); },
          "In 4 digit format, Address must be between 001 and 999."},
         {"address -12", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("-12")); },
@@ -633,6 +638,12 @@ private slots:
             Pick(dlg->cboModbusFunction, HR);
             Type(dlg->txtAddress, QStringLiteral("4444"));
             QCOMPARE(dlg->txtAddress->Typed(), std::string("4444"));
+            // Only trailing blanks are dropped; a blank between digits stays, also across a table change.
+            Type(dlg->txtAddress, QStringLiteral("1 2"));
+            QCOMPARE(dlg->txtAddress->Typed(), std::string("1 2"));
+            Pick(dlg->cboModbusFunction, IR);
+            QCOMPARE(dlg->txtAddress->displayText(), QStringLiteral("31 2  "));
+            QCOMPARE(dlg->txtAddress->Typed(), std::string("1 2"));
         });
     }
 
