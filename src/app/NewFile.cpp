@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vxt {
 
@@ -39,7 +40,9 @@ TfrmNewFile::TfrmNewFile(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(buttons);
-    setFixedSize(420, 220);
+    // The list is as tall as two rows of the grid, so the four items show without a scroll bar.
+    lstNewFiles->setMinimumHeight(2 * lstNewFiles->gridSize().height() + 2 * lstNewFiles->frameWidth());
+    setFixedSize(420, std::max(220, minimumSizeHint().height()));
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmNewFile::DoSelect);
     connect(lstNewFiles, &QListWidget::itemDoubleClicked, this, &TfrmNewFile::DoSelect);

@@ -3,6 +3,7 @@
 
 #include "MsgBox.h"
 #include "NumFormat.h"
+#include "PasswordEdit.h"
 #include "QtStr.h"
 #include "VXTOptions.h"
 
@@ -39,12 +40,6 @@ QLineEdit *MakeEdit(QWidget *parent, const char *name, QLabel *&label, const QSt
     label = Named(new QLabel(caption, parent), labelName.c_str());
     label->setBuddy(edit);
     return edit;
-}
-
-void MaskPassword(QLineEdit *edit)
-{
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
 }
 
 // The server and port on one row, user name and password under the authentication tick box.

@@ -1,6 +1,7 @@
 #include "Password.h"
 #include "DialogButtons.h"
 
+#include "PasswordEdit.h"
 #include "QtStr.h"
 
 #include <QGroupBox>
@@ -38,8 +39,7 @@ TfrmPassword::TfrmPassword(QWidget *parent) : QDialog(parent)
     txtPassword = new QLineEdit(grpPassword);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setMaxLength(20);
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
+    MaskPassword(txtPassword);
     lblPassword = new QLabel(QStringLiteral("Password"), grpPassword);
     lblPassword->setObjectName(QStringLiteral("lblPassword"));
     lblPassword->setBuddy(txtPassword);

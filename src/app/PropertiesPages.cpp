@@ -1,5 +1,6 @@
 // The pages of the device properties dialog: their controls and layout.
 #include "EditIPAddr.h"
+#include "PasswordEdit.h"
 #include "Properties.h"
 
 #include <QCheckBox>
@@ -39,10 +40,7 @@ QLineEdit *Edit(QWidget *parent, const char *name, int maxLength, bool masked = 
 {
     auto *e = Named(new QLineEdit(parent), name);
     e->setMaxLength(maxLength);
-    if (masked) {
-        e->setEchoMode(QLineEdit::Password);
-        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));   // "*"
-    }
+    if (masked) MaskPassword(e);
     return e;
 }
 

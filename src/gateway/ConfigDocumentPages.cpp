@@ -2,6 +2,7 @@
 #include "ConfigDocument.h"
 
 #include "GatewayTables.h"
+#include "PasswordEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -245,8 +246,8 @@ void TMDIGatewayConfig::BuildEmailPage()
     txtUser = textEdit("txtUser", 49);
     txtPass1 = textEdit("txtPass1", Family.PassMaxLength);
     txtPass2 = textEdit("txtPass2", Family.PassMaxLength);
-    txtPass1->setEchoMode(QLineEdit::Password);
-    txtPass2->setEchoMode(QLineEdit::Password);
+    MaskPassword(txtPass1);
+    MaskPassword(txtPass2);
     txtEMailSender = textEdit("txtEMailSender", 50);
     txtEMailTimeout = IntegerEdit("txtEMailTimeout", 3, "udnEMailTimeout", 1, 100, &udnEMailTimeout);
     txtEMailRetries = IntegerEdit("txtEMailRetries", 2, "udnEMailRetries", 0, 99, &udnEMailRetries);

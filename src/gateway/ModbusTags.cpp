@@ -242,17 +242,12 @@ void TfrmModbusTags::cboSourceChange()
                        static_cast<QWidget *>(cboModbusFunction), static_cast<QWidget *>(lblModbusFunction)})
         w->setEnabled(serial);
     if (serial) {
-        // The bit tables fix the type, as their own rule has it.
-        cboType->setEnabled(RegTable() == rtHolding || RegTable() == rtInput);
-        // The type may have been set by another source without its rule; the rule decides again.
-        TypeDependents();
+        txtBitPosition->setEnabled(TypeIndex() == tWordBit);
         return;
     }
+    // The Enron box stays as it is: a tag of these sources is stored without the 32-bit mode.
     cboType->setCurrentIndex(source == srcAnalog ? tSigned : tSingleBit);
     txtBitPosition->setEnabled(source != srcInternal);
-    // The 32-bit register mode belongs to serial tags only.
-    chk32Bit->setChecked(false);
-    chk32Bit->setEnabled(false);
 }
 
 void TfrmModbusTags::cboTypeChange()

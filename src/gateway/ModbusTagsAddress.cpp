@@ -34,8 +34,9 @@ void TMaskedAddressEdit::SetPrefix(char prefix)
 
 std::string TMaskedAddressEdit::Typed() const
 {
-    // The masked text holds the literal first; blanks are not part of it.
-    std::string t = StdStr(text());
+    // The shown text holds the literal first. Only trailing blanks go: a blank between digits
+    // stays, so "1 2" is no number rather than 12.
+    std::string t = StdStr(displayText());
     t = t.empty() ? t : t.substr(1);
     while (!t.empty() && t.back() == ' ') t.pop_back();
     return t;

@@ -15,7 +15,7 @@ public:
     // Changes the literal in front; what was typed after it stays.
     void SetPrefix(char prefix);
     char Prefix() const { return prefix_; }
-    // What was typed after the prefix, without blanks.
+    // What was typed after the prefix, without its trailing blanks.
     std::string Typed() const;
     // Replaces what follows the prefix; the cursor goes behind it, ready for more digits.
     void SetTyped(const std::string &digits);

@@ -224,13 +224,11 @@ bool TPlcTagEditor::ValidateIO()
     return true;
 }
 
-// An analog input's alarm is a range and its bounds and factors are stored as numbers; what would
-// not convert is refused here with the messages a serial tag gets for it.
+// An analog input's alarm is always a range, whichever kind box is ticked: its bounds and factors
+// are stored as numbers, and what would not convert is refused with the messages a serial tag gets.
 bool TPlcTagEditor::AlarmChecksOfAnalogInput()
 {
     const bool alarm = chkAlarmEnable->isChecked();
-    if (alarm && chkAlarmEdge->isChecked()) return Refuse(TagMsg::EdgeOnlyDigital);
-    if (alarm && !chkAlarmValue->isChecked()) return Refuse(TagMsg::ChooseAlarm);
     if (alarm && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
     if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);

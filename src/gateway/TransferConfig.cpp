@@ -53,6 +53,7 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     stIPAddress = StaticText("stIPAddress");
     stRemoteIP = StaticText("stRemoteIP");
     auto *device = new QGridLayout(grpDevice);
+    device->setContentsMargins(8, 2, 8, 6);
     device->setVerticalSpacing(3);
     const std::pair<const char *, QLabel *> fields[] = {{"Device", stDevice},   {"Host name", stHostname},
                                                         {"MAC Address", stMACAddress}, {"Firmware", stFirmware},
@@ -82,6 +83,7 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     Progress->setValue(0);
     Progress->setTextVisible(false);
     auto *status = new QGridLayout(grpStatus);
+    status->setContentsMargins(8, 2, 8, 6);
     status->setVerticalSpacing(3);
     status->addWidget(lblDescription, 0, 0, 1, 2);
     status->addWidget(lblStatus, 1, 0, 1, 2);
@@ -101,14 +103,17 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     buttons->addWidget(btnCancel);
     buttons->addStretch();
 
-    auto *left = new QVBoxLayout;
-    left->addWidget(grpDevice);
-    left->addWidget(grpStatus);
-    auto *main = new QHBoxLayout(this);
-    main->setContentsMargins(8, 6, 8, 8);
-    main->addLayout(left, 1);
-    main->addLayout(buttons);
-    setFixedSize(QSize(std::max(560, sizeHint().width()), sizeHint().height()));
+    // The device takes the whole width, so its boxes hold a full MAC address and host name; the
+    // buttons stand beside the status.
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(grpStatus, 1);
+    bottom->addLayout(buttons);
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(6, 3, 6, 5);
+    main->setSpacing(4);
+    main->addWidget(grpDevice);
+    main->addLayout(bottom);
+    setFixedSize(QSize(std::max(471, sizeHint().width()), std::max(184, sizeHint().height())));
 
     TimerBlink = new QTimer(this);
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));

@@ -2,10 +2,10 @@
 
 #include "StrUtils.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace vxt {
@@ -13,6 +13,31 @@ namespace vxt {
 namespace {
 std::atomic<char> g_decimalSeparator{'.'};
 constexpr long double kLargestShown = 1.79769313486232E308L;   // FloatToStr of the largest double
+
+// Decimal exponent of the first non-zero digit of a normalised text ("-12.5e3" gives 4), for
+// numbers beyond even the long double range; the exponent saturates.
+long long LeadingExponent(const std::string &norm)
+{
+    const size_t e = norm.find('e');
+    const size_t end = e == std::string::npos ? norm.size() : e;
+    const size_t point = std::min(norm.find('.'), end);
+    size_t i = norm[0] == '-' ? 1 : 0;
+    while (i < end && (norm[i] == '0' || norm[i] == '.')) ++i;
+    if (i == end) return std::numeric_limits<int>::min();   // zero
+    const long long lead = i < point ? (long long)(point - i) - 1 : -(long long)(i - point);
+    long long exp = 0;
+    bool expNeg = false;
+    if (e != std::string::npos) {
+        size_t j = e + 1;
+        if (j < norm.size() && norm[j] == '-') {
+            expNeg = true;
+            ++j;
+        }
+        for (; j < norm.size(); ++j) exp = std::min(exp * 10 + (norm[j] - '0'), 1000000000LL);
+    }
+    return lead + (expNeg ? -exp : exp);
+}
+
 }
 
 char DecimalSeparator() { return g_decimalSeparator.load(); }
@@ -89,14 +114,18 @@ bool TryStrToFloat(const std::string &s, double &value)
     double v = 0;
     auto res = std::from_chars(norm.data(), norm.data() + norm.size(), v);
     if (res.ec == std::errc::result_out_of_range) {
-        // Too large overflows to an infinity, too small underflows to zero, as the platform does.
-        v = std::strtod(norm.c_str(), nullptr);
-        if (std::isinf(v)) {
-            // FloatToStr shows the largest double rounded up to 15 digits; that text reads back as it.
-            const long double wide = std::strtold(norm.c_str(), nullptr);
-            if (std::fabs(wide) > kLargestShown) return false;
-            v = std::copysign(std::numeric_limits<double>::max(), v);
-        }
+        // Too large overflows, too small underflows to zero, as the platform does. FloatToStr shows
+        // the largest double rounded up to 15 digits; that text reads back as it.
+        long double wide = 0;
+        const auto w = std::from_chars(norm.data(), norm.data() + norm.size(), wide);
+        const bool beyondWide = w.ec == std::errc::result_out_of_range;
+        if (!beyondWide && w.ec != std::errc()) return false;
+        if (beyondWide ? LeadingExponent(norm) >= 0 : std::fabs(wide) > kLargestShown) return false;
+        const bool neg = norm[0] == '-';
+        const double largest = std::numeric_limits<double>::max();
+        if (beyondWide) v = neg ? -0.0 : 0.0;
+        else if (std::fabs(wide) > largest) v = neg ? -largest : largest;
+        else v = double(wide);
     } else if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) {
         return false;
     }
@@ -138,7 +167,9 @@ void SignificantDigits(double v, int sig, std::string &digits, int &exp10)
     digits.clear();
     for (size_t i = 0; i < e; ++i)
         if (t[i] != '.') digits += t[i];
-    exp10 = std::atoi(t.c_str() + e + 1);
+    exp10 = 0;
+    const char *exp = t.c_str() + e + 1;
+    std::from_chars(exp + (*exp == '+'), t.c_str() + t.size(), exp10);
 }
 
 }  // namespace
@@ -179,6 +210,16 @@ std::string FloatToStr(double v)
         r += sep;
         r += digits.substr(intLen);
     }
+    return r;
+}
+
+std::string FloatToFixed(double v, int decimals)
+{
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    std::string r(buf, res.ec == std::errc() ? res.ptr : buf);
+    for (char &c : r)
+        if (c == '.') c = DecimalSeparator();
     return r;
 }
 

@@ -27,6 +27,9 @@ float StrToSingle(const std::string &s);          // raises EConvertError
 // (1E20, 1.5E-7) below 0.00001 and from 1E15 up.
 std::string FloatToStr(double v);
 
+// Fixed form with `decimals` digits after the current decimal separator, rounded: 56.18.
+std::string FloatToFixed(double v, int decimals);
+
 // Scientific form with 9 significant digits, independent of the locale: 1.23450000E3, -1.00000000E-3.
 std::string FloatToKProt(double v);
 

@@ -54,14 +54,6 @@ QLabel *Box(const char *name)
     return l;
 }
 
-// "%.2f" with the user's decimal separator.
-std::string Fixed2(double v)
-{
-    std::string s = Format("%.2f", v);
-    std::replace(s.begin(), s.end(), '.', DecimalSeparator());
-    return s;
-}
-
 int64_t DiskFileSize(const std::string &path)
 {
     std::error_code ec;
@@ -225,7 +217,7 @@ void TMDISite::RefreshSiteInfo()
     const int32_t s = Site->Size();
     const double share = double(s) * 100.0 / TVeltoSite::kCapacity;
     stMaximumSize->setText(QStr(Format("%d bytes", TVeltoSite::kCapacity)));
-    stRequiredSize->setText(QStr(Format("%d bytes (", s) + Fixed2(share) + "%)"));
+    stRequiredSize->setText(QStr(Format("%d bytes (", s) + FloatToFixed(share, 2) + "%)"));
     stBytesLeft->setText(QStr(Format("%d bytes", Site->FreeSpace())));
     prgTotalUsed->setValue(std::clamp(int(std::lround(share)), 0, 100));
     stTotalFiles->setText(QStr(Format("%d file(s)", Site->FileCount())));
@@ -239,7 +231,7 @@ void TMDISite::lstFilesSelectItem()
         stFileused->clear();
         return;
     }
-    stFileused->setText(QStr(Fixed2(double(RowSize(row)) * 100.0 / Site->Size()) + "%"));
+    stFileused->setText(QStr(FloatToFixed(double(RowSize(row)) * 100.0 / Site->Size(), 2) + "%"));
 }
 
 void TMDISite::New(const std::string &fileName)

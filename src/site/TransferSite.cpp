@@ -46,14 +46,6 @@ QLabel *Box(const char *name)
     return l;
 }
 
-// "%.2f" with the user's decimal separator.
-std::string Fixed2(double v)
-{
-    std::string s = Format("%.2f", v);
-    std::replace(s.begin(), s.end(), '.', DecimalSeparator());
-    return s;
-}
-
 }  // namespace
 
 TfrmTransferSite::TfrmTransferSite(QWidget *parent)
@@ -335,7 +327,7 @@ void TfrmTransferSite::IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected)
 void TfrmTransferSite::IdFTPWork(TFtpWorkMode, int64_t count)
 {
     const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - StartTime).count();
-    if (t > 0) lblRate->setText(QStr("Transfer Rate: " + Fixed2(double(count) / 1024.0 / t) + " KB/s"));
+    if (t > 0) lblRate->setText(QStr("Transfer Rate: " + FloatToFixed(double(count) / 1024.0 / t, 2) + " KB/s"));
     lblProgress->setText(QStr(Format("Progress: %lld of %d bytes", static_cast<long long>(count), FileSize)));
     Progress->setValue(int(std::min<int64_t>(count, Progress->maximum())));
 }

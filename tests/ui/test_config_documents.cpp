@@ -84,6 +84,10 @@ private slots:
         QVERIFY(!Headers(hl->lstTags).contains(QStringLiteral("Trap")));
         QCOMPARE(Headers(hl->lstTags).at(3), QStringLiteral("Table"));
         QCOMPARE(hl->txtPass1->maxLength(), 49);
+        for (QLineEdit *e : {hl->txtPass1, hl->txtPass2}) {   // masked with "*", as every password box
+            QCOMPARE(e->echoMode(), QLineEdit::Password);
+            QCOMPARE(e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e), int('*'));
+        }
         QCOMPARE(SaveNew(hl, "hl.vlt"), "[GENERAL]\r\nFILETYPE=HL\r\nFILEVERSION=1.0\r\n\r\n[COM]\r\nCOMTYPE=0\r\n"
                                         "BAUD=9600\r\nPARITY=0\r\nSCANTIME=100\r\nMSGTOUT=1000\r\n\r\n" +
                                             kSmtpDefault);

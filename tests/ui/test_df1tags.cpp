@@ -196,21 +196,23 @@ const std::vector<Refusal> &Refusals()
          },
          "Digital Tags cannot be scalable"},
         {"analog not read only", [](D &d) { Source(d, srcAnalog, "0"); }, "Tag must be Read Only."},
-        {"analog edge alarm",
+        // An analog input's alarm is a range whichever kind is ticked: bounds that do not convert
+        // are refused, not the kind.
+        {"analog edge alarm without bounds",
          [](D &d) {
              Source(d, srcAnalog, "0");
              Tick(d.chkReadOnly, true);
              Tick(d.chkAlarmEnable, true);
              Tick(d.chkAlarmEdge, true);
          },
-         "Only Digital Tags can have edge-triggered alarm."},
-        {"analog alarm of no kind",
+         "Alarm Range is not valid"},
+        {"analog alarm of no kind without bounds",
          [](D &d) {
              Source(d, srcAnalog, "0");
              Tick(d.chkReadOnly, true);
              Tick(d.chkAlarmEnable, true);
          },
-         "Select either Out of Range Value Alarm or Edge triggered Alarm."},
+         "Alarm Range is not valid"},
         {"analog alarm reversed",
          [](D &d) {
              Source(d, srcAnalog, "0");
@@ -508,6 +510,35 @@ private slots:
             QCOMPARE(dlg->Tag.Kind, TTagKind(w.source == srcAnalog ? KindInteger : KindDigital));
             QCOMPARE(DF1TagKind(dlg->Tag), dlg->Tag.Kind);
         }
+    }
+
+    void analogInputAlarmOfAnyKindIsARange()
+    {
+        // The kind boxes are not checked for an analog input: its alarm is stored as the range typed.
+        Run([this] {
+            Type(dlg->txtTagName, QStringLiteral("AI"));
+            Source(*dlg, srcAnalog, "1");
+            Tick(dlg->chkReadOnly, true);
+            Tick(dlg->chkAlarmEnable, true);
+            Type(dlg->txtLowestAlarm, QStringLiteral("0"));
+            Type(dlg->txtHighestAlarm, QStringLiteral("100"));
+            Tick(dlg->chkAlarmEdge, true);
+            Accept();
+        });
+        QCOMPARE(dlg->Tag.Source, uint8_t(srcAnalog));
+        QVERIFY(dlg->Tag.Alarm);
+        QCOMPARE(dlg->Tag.Kind, TTagKind(KindInteger));
+        QCOMPARE(dlg->Tag.AlMin.AsInteger, 0);
+        QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
+        Run([this] {
+            QVERIFY(dlg->chkAlarmValue->isChecked() && !dlg->chkAlarmEdge->isChecked());
+            Tick(dlg->chkAlarmValue, false);
+            Type(dlg->txtLowestAlarm, QStringLiteral("-5"));
+            Accept();
+        }, 1);
+        QVERIFY(dlg->Tag.Alarm);
+        QCOMPARE(dlg->Tag.AlMin.AsInteger, -5);
+        QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
     }
 
     void analogInputKinds()

@@ -95,6 +95,11 @@ const std::vector<Refusal> &Refusals()
         {"address empty", [](TfrmModbusTags &d) { Type(d.txtAddress, QString()); }, "Register Address must be provided."},
         {"address two digits", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("12")); },
          "Register Address must be complete."},
+        // A blank between digits is kept: no number, whatever follows it.
+        {"address 1 2", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("1 2")); },
+         "Register Address must be provided."},
+        {"address 1 234", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("1 234")); },
+         "Register Address must be provided."},
         {"address 000", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("000")); },
          "In 4 digit format, Address must be between 001 and 999."},
         {"address -12", [](TfrmModbusTags &d) { Type(d.txtAddress, QStringLiteral("-12")); },
@@ -510,7 +515,8 @@ private slots:
 
     void bitTableWithRegisterTypeFromAFile()
     {
-        // A coil stored with a register type (a hand-edited file) is refused until fixed.
+        // A coil stored with a register type (a hand-edited file) is refused until fixed; the
+        // serial source leaves the type list open for that.
         TModbusTagConfig t;
         t.Name = "COIL";
         t.UnitID = 1;
@@ -518,11 +524,17 @@ private slots:
         t.Type = tUnsigned;
         t.Address = 20;
         dlg->Tag = t;
-        Run([this] {
-            QVERIFY(!dlg->cboType->isEnabled());
+        const int r = Run([this] {
+            QVERIFY(dlg->cboType->isEnabled());
             dlg->Tag.Name = "UNTOUCHED";
             ExpectRefused("\"Coils\" and \"Input Status\" must be of type \"Single Bit\".");
+            Pick(dlg->cboType, tSingleBit);
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
         }, 1);
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Type, uint8_t(tSingleBit));
+        QCOMPARE(dlg->Tag.RegTable, uint8_t(CS));
+        QCOMPARE(dlg->Tag.Address, 20);
     }
 
     void inputRegisterNotReadOnlyFromAFile()
@@ -633,6 +645,12 @@ private slots:
             Pick(dlg->cboModbusFunction, HR);
             Type(dlg->txtAddress, QStringLiteral("4444"));
             QCOMPARE(dlg->txtAddress->Typed(), std::string("4444"));
+            // Only trailing blanks are dropped; a blank between digits stays, also across a table change.
+            Type(dlg->txtAddress, QStringLiteral("1 2"));
+            QCOMPARE(dlg->txtAddress->Typed(), std::string("1 2"));
+            Pick(dlg->cboModbusFunction, IR);
+            QCOMPARE(dlg->txtAddress->displayText(), QStringLiteral("31 2  "));
+            QCOMPARE(dlg->txtAddress->Typed(), std::string("1 2"));
         });
     }
 
@@ -1063,25 +1081,47 @@ private slots:
         });
     }
 
-    void enronBoxBelongsToSerialTags()
+    void sourceChangeLeavesEnronBoxAndTypeListToTheirRules()
     {
         Run([this] {
             Pick(dlg->cboType, tLong);
             Tick(dlg->chk32Bit, true);
             Pick(dlg->cboSource, 4);
-            QVERIFY(!dlg->chk32Bit->isChecked() && !dlg->chk32Bit->isEnabled());
-            Pick(dlg->cboSource, 0);   // back with "Signed int" shown: no 32-bit mode for it
+            // The source does not touch the Enron box; a tag of this source is stored without it.
+            QVERIFY(dlg->chk32Bit->isChecked() && dlg->chk32Bit->isEnabled());
             QCOMPARE(dlg->cboType->currentText(), QStringLiteral("Signed int"));
-            QVERIFY(!dlg->chk32Bit->isEnabled());
+            Pick(dlg->cboSource, 0);   // back with "Signed int" shown, the box as it was
+            QCOMPARE(dlg->cboType->currentText(), QStringLiteral("Signed int"));
+            QVERIFY(dlg->chk32Bit->isChecked() && dlg->chk32Bit->isEnabled());
+            QVERIFY(!dlg->txtBitPosition->isEnabled());
+            Pick(dlg->cboType, tUnsigned);   // the type's own rule decides the box
+            QVERIFY(!dlg->chk32Bit->isEnabled() && !dlg->chk32Bit->isChecked());
             Pick(dlg->cboType, tFloat);
             QVERIFY(dlg->chk32Bit->isEnabled() && !dlg->chk32Bit->isChecked());
-            // A bit table keeps the type list locked when the serial source comes back.
+            // Back on the serial source the type list is enabled, whatever the table.
             Pick(dlg->cboModbusFunction, CS);
+            QVERIFY(!dlg->cboType->isEnabled());
             Pick(dlg->cboSource, 2);
             Pick(dlg->cboSource, 0);
-            QVERIFY(!dlg->cboType->isEnabled());
+            QVERIFY(dlg->cboType->isEnabled() && dlg->lblType->isEnabled());
+            QCOMPARE(dlg->cboType->currentText(), QStringLiteral("Single bit"));
             QVERIFY(dlg->cboModbusFunction->isEnabled());
+            Pick(dlg->cboType, tWordBit);
+            Pick(dlg->cboSource, 3);
+            Pick(dlg->cboSource, 0);   // "Single bit" shown again: no bit position
+            QVERIFY(!dlg->txtBitPosition->isEnabled());
         });
+        // Ticked on a serial Long, then the fifth source: stored without the 32-bit mode.
+        Run([this] {
+            Pick(dlg->cboType, tLong);
+            Tick(dlg->chk32Bit, true);
+            Pick(dlg->cboSource, 4);
+            Type(dlg->txtTagName, QStringLiteral("AIN"));
+            Type(dlg->txtBitPosition, QStringLiteral("3"));
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(dlg->Tag.Source, uint8_t(4));
+        QVERIFY(!dlg->Tag.Reg32);
     }
 
     void typeRules()

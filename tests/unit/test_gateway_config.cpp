@@ -1,4 +1,5 @@
 // Tag rows and configuration files of the three gateway families, without windows.
+#include "CLibraryLocale.h"
 #include "ConfigFile.h"
 #include "ConfigRows.h"
 #include "GatewayTables.h"
@@ -547,6 +548,31 @@ TEST(ConfigFile, ModbusNumberValuesFollowTheReadingLocale)
         TModbusTagConfig back;
         ModbusRowToTag(ReadTagRows(ModbusFamily(), ini)[0], back);
         ExpectSameTag(t, back);
+    }
+}
+
+TEST(ConfigFile, FactorsBeyondTheRangeAreRefusedWhateverTheCLibraryLocale)
+{
+    TModbusTagConfig t = HoldingFloat();
+    TMemIniFile ini;
+    WriteTagRows(ModbusFamily(), ini, {ModbusTagToRow(t)});
+    ini.WriteString("TAG0", "FACTORA", "1,5E-400");
+    ini.WriteString("TAG0", "FACTORB", "-1,8E308");
+    Separator comma(',');
+    for (const char *locale : {"C", kDecimalCommaLocale}) {
+        CLibraryLocale c(locale);
+        if (!c.Active()) GTEST_SKIP() << locale << " is not installed (scripts/setup generates it)";
+        TModbusTagConfig back;
+        back.Name = "BEFORE";
+        try {
+            ModbusRowToTag(ReadTagRows(ModbusFamily(), ini)[0], back);
+            ADD_FAILURE() << "taken under " << locale << ": A " << back.FactorA << ", B " << back.FactorB;
+        } catch (const ETagRowError &e) {
+            EXPECT_STREQ(e.what(), "The Tag \"TANK1\" has a value that is not valid in \"B\": \"-1,8E308\".\r\n"
+                                   "Delete this Tag and add it again.")
+                << locale;
+        }
+        EXPECT_EQ(back.Name, "BEFORE");
     }
 }
 

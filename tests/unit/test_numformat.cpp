@@ -1,9 +1,11 @@
+#include "CLibraryLocale.h"
 #include "DateTime.h"
 #include "NumFormat.h"
 #include "StrUtils.h"
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
 
 using namespace vxt;
 
@@ -124,4 +126,43 @@ TEST(DateTime, ValuesOutsideTheYearsDecodeAsTheZeroDate)
     EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{9999, 12, 31, 23, 59, 59, 0}));
     ASSERT_TRUE(TryEncodeDateTime({1, 1, 1, 12, 0, 0, 0}, t));
     EXPECT_EQ(DecodeDateTime(t), (TDateTimeParts{1, 1, 1, 12, 0, 0, 0}));
+}
+
+TEST(NumFormat, NumbersIgnoreTheCLibraryLocale)
+{
+    CLibraryLocale german(kDecimalCommaLocale);
+    if (!german.Active()) GTEST_SKIP() << kDecimalCommaLocale << " is not installed (scripts/setup generates it)";
+    ASSERT_EQ(Format("%.1f", 1.5), "1,5");   // the C library now writes a comma
+    for (char sep : {'.', ','}) {
+        SetDecimalSeparator(sep);
+        const std::string s(1, sep);
+        double v = 7;
+        // Beyond the double range: too small reads as zero, too large is refused.
+        EXPECT_TRUE(TryStrToFloat("1" + s + "5E-400", v)) << sep;
+        EXPECT_EQ(v, 0.0) << sep;
+        v = 7;
+        EXPECT_FALSE(TryStrToFloat("-1" + s + "8E308", v)) << sep;
+        EXPECT_FALSE(TryStrToFloat("1" + s + "8E308", v)) << sep;
+        EXPECT_EQ(v, 7.0) << sep;
+        EXPECT_EQ(StrToFloat("-1" + s + "79769313486232E308"), -std::numeric_limits<double>::max()) << sep;
+        EXPECT_THROW(StrToFloat("1" + s + "79769313486233E308"), EConvertError) << sep;
+        // Beyond even the widest type the C library has.
+        EXPECT_EQ(StrToFloat("-0" + s + "5E-99999"), 0.0) << sep;
+        EXPECT_EQ(StrToFloat("123" + s + "4E-99999999999999999999"), 0.0) << sep;
+        EXPECT_THROW(StrToFloat("0" + s + "0001E99999"), EConvertError) << sep;
+        EXPECT_DOUBLE_EQ(StrToFloat("-2" + s + "5e2"), -250) << sep;
+        float f = 0;
+        EXPECT_TRUE(TryStrToSingle("0" + s + "1", f)) << sep;
+        EXPECT_EQ(f, 0.1f) << sep;
+
+        EXPECT_EQ(FloatToStr(-2.5e20), "-2" + s + "5E20");
+        EXPECT_EQ(FloatToStr(double(0.1f)), "0" + s + "100000001490116");
+        EXPECT_EQ(FloatToKProt(1234.5), "1.23450000E3");   // the wire always has a point
+        EXPECT_EQ(FloatToKProt(-0.001), "-1.00000000E-3");
+        EXPECT_EQ(FloatToFixed(2.0 / 3, 2), "0" + s + "67");
+        EXPECT_EQ(FloatToFixed(138 * 100.0 / 1572864, 2), "0" + s + "01");
+        EXPECT_EQ(FloatToFixed(56.184, 2), "56" + s + "18");
+        EXPECT_EQ(FloatToFixed(0, 2), "0" + s + "00");
+    }
+    SetDecimalSeparator('.');
 }
