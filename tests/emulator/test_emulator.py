@@ -227,6 +227,26 @@ class UdpBroadcastReplyTest(unittest.TestCase):
             listener.close()
 
 
+@unittest.skipUnless(os.geteuid() == 0, "a raw socket needs root")
+class UdpSniffTest(unittest.TestCase):
+    def test_answers_a_program_that_holds_the_port_alone(self):
+        program = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        program.bind(("0.0.0.0", 0))
+        port = program.getsockname()[1]
+        emu = Emulator("--udp-port", str(port), "--udp-sniff")
+        try:
+            program.sendto(b"HELLO()", ("127.0.0.1", port))
+            got = receive_datagrams(program, 4, 2.0)
+            # Its own HELLO comes back too: the port is the program's alone.
+            self.assertEqual(sorted(got)[:1], [b"HELLO()"])
+            self.assertEqual(sum(1 for d in got if d.startswith(b"NTM(")), 3)
+            (rec,) = emu.requests("udp")
+            self.assertEqual(rec["peer"], "127.0.0.1:%d" % port)
+        finally:
+            emu.stop()
+            program.close()
+
+
 class HttpCommandTest(EmulatorCase):
     H1 = "127.0.0.2"
 
