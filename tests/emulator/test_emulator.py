@@ -439,6 +439,25 @@ class HttpFailureTest(EmulatorCase):
         self.emu.kprot(self.H1, "GETADMIN();")
         self.assertLess(time.monotonic() - start, 0.4)
 
+    def test_drip(self):
+        self.emu.fail(mac=MAC1, mode="drip:50", count=1)
+        start = time.monotonic()
+        self.assertEqual(self.emu.kprot(self.H1, "GETADMIN();"), "ADMIN(PWD=secret,);")
+        # The 19 bytes of the body took a pause each.
+        self.assertGreaterEqual(time.monotonic() - start, 19 * 0.05 * 0.9)
+        self.assertEqual(self.emu.requests("http")[0]["failure"], "drip:50")
+        with self.assertRaises(AssertionError):
+            self.emu.fail(mac=MAC1, mode="drip:x")
+        with self.assertRaises(AssertionError):
+            self.emu.fail(mac=MAC1, mode="drip:5", channel="udp")
+
+    def test_cookie(self):
+        self.assertEqual(self.emu.control("POST", "device/" + MAC1, {"cookie": "session=7"})[0], 200)
+        status, headers, body = self.emu.post(self.H1, "GETADMIN();")
+        self.assertEqual((status, headers.get("Set-Cookie")), (200, "session=7; Path=/"))
+        status, headers, body = self.emu.post("127.0.0.3", "GETADMIN();")
+        self.assertNotIn("Set-Cookie", headers)
+
     def test_close_and_cut(self):
         self.emu.fail(mac=MAC1, mode="close", count=1)
         s = self.connect()
