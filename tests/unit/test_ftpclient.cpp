@@ -484,8 +484,8 @@ TEST(FtpClient, NeverGreetingServerFailsAtTheReadTimeOut)
 
 TEST(FtpClient, DrippingGreetingOrReplyFailsAtTheOverallLimit)
 {
-    // One byte every 100 ms never lets the 400 ms read time-out run out; the line would take 6 s.
-    const int timeoutMs = 400;
+    // One byte every 100 ms never lets the 600 ms read time-out run out; the line would take 6 s.
+    const int timeoutMs = 600;
     const int limitMs = timeoutMs * TFtpClient::kOverallLimitFactor;
     const std::string slow = "220 " + std::string(56, 'x') + "\r\n";
     struct Case {
@@ -553,7 +553,7 @@ struct SlowRetrieve {
 
 TEST(FtpClient, DataTransferHasAnOverallLimitThatGrowsWithTheBytesMoved)
 {
-    const int timeoutMs = 400;
+    const int timeoutMs = 600;
     const int limitMs = timeoutMs * TFtpClient::kOverallLimitFactor;
     {
         SCOPED_TRACE("one byte every 100 ms");
@@ -570,17 +570,17 @@ TEST(FtpClient, DataTransferHasAnOverallLimitThatGrowsWithTheBytesMoved)
         EXPECT_LT(MsSince(start), limitMs + 1000);
     }
     {
-        SCOPED_TRACE("a slow link that keeps moving: 1000 bytes a second for 2.5 s");
+        SCOPED_TRACE("a slow link that keeps moving: 1000 bytes a second for 3 s");
         auto script = std::make_shared<SlowRetrieve>();
         script->chunk = std::string(100, 'd');
-        script->total = 2500;
+        script->total = 3000;
         ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
         TFtpClient c;
         Configure(c, server.Port()).ReadTimeoutMs = timeoutMs;
         c.Connect();
         std::string got;
         EXPECT_EQ(FailureOf([&]() { got = c.Get("userpage.kws"); }), "");
-        EXPECT_EQ(got, std::string(2500, 'd'));
+        EXPECT_EQ(got, std::string(3000, 'd'));
     }
 }
 

@@ -251,7 +251,7 @@ TEST(HttpClient, DrippingDeviceFailsAtTheOverallLimitAsASilentOneDoes)
     std::vector<Step> steps = {{0, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"}};
     for (char ch : body) steps.push_back({100, std::string(1, ch)});
     ScriptedHttpServer server(steps, true);
-    const int timeoutMs = 400;
+    const int timeoutMs = 600;
     const Clock::time_point t0 = Clock::now();
     const THttpResult r = ClientFor(server, timeoutMs).Post("127.0.0.1", "admpost.cgi", "text/x-kprot", "STOP();");
     const double ms = MsSince(t0);
