@@ -10,6 +10,7 @@
 #include "UdpEndpoint.h"
 #include "Utiles.h"
 
+#include <QCoreApplication>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
@@ -18,8 +19,15 @@ namespace vxt {
 
 void TMainForm::SendUDPPacket(const std::string &Data)
 {
-    const bool ok = IdUDPServer->Open(UdpLocalPort) && IdUDPServer->Send(Data, BroadcastAddress, UdpDevicePort);
-    if (!ok)
+    const bool opened = IdUDPServer->Open(UdpLocalPort);
+    if (!opened && IdUDPServer->LastOpenError() == TUdpOpenError::NoRight) {
+        // Ports below 1024 are privileged: blaming another application would mislead.
+        ShowError("VXT has no right to use UDP port " + std::to_string(UdpLocalPort) +
+                  ", which it needs to find devices.\r\nGrant it, as root, with: setcap cap_net_bind_service=+ep " +
+                  StdStr(QCoreApplication::applicationFilePath()));
+        return;
+    }
+    if (!opened || !IdUDPServer->Send(Data, BroadcastAddress, UdpDevicePort))
         ShowError("Other Application is conflicting with VXT Communication.\r\nClose the other application and try "
                   "again.");
 }

@@ -42,6 +42,14 @@ std::string Errno(const char *what) { return std::string(what) + ": " + std::str
 // The command's name, without its arguments (no password reaches an error text).
 std::string CommandName(const std::string &cmd) { return cmd.substr(0, cmd.find(' ')); }
 
+template <typename F>
+struct OnExit {
+    F f;
+    ~OnExit() { f(); }
+};
+template <typename F>
+OnExit(F) -> OnExit<F>;
+
 }  // namespace
 
 TFtpClient::TFtpClient()
@@ -92,10 +100,31 @@ auto TFtpClient::Guard(F &&f) -> decltype(f())
     }
 }
 
+Clock::time_point TFtpClient::Limit() const
+{
+    Clock::time_point l = limit_;
+    if (transferLimited_)
+        l = std::min(l, transferStart_ + std::chrono::milliseconds(int64_t(kOverallLimitFactor) * ReadTimeoutMs +
+                                                                   moved_ * 1000 / kSlowestBytesPerSecond));
+    return l;
+}
+
+int TFtpClient::Bounded(int timeoutMs) const
+{
+    const Clock::time_point l = Limit();
+    return l == Clock::time_point::max() ? timeoutMs : std::min(timeoutMs, Remaining(l));
+}
+
+void TFtpClient::TimedOut(const char *what)
+{
+    timedOut_ = true;
+    throw EFtpError(std::string("time-out ") + what);
+}
+
 void TFtpClient::WaitFor(int fd, short events, int timeoutMs, const char *what)
 {
     pollfd p[2] = {{fd, events, 0}, {wake_[0], POLLIN, 0}};
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(Bounded(timeoutMs));
     for (;;) {
         if (abort_) throw EFtpCanceled("the FTP session was canceled");
         const int n = ::poll(p, wake_[0] >= 0 ? 2 : 1, Remaining(deadline));
@@ -104,7 +133,7 @@ void TFtpClient::WaitFor(int fd, short events, int timeoutMs, const char *what)
             throw EFtpError(Errno("poll"));
         }
         if (abort_) throw EFtpCanceled("the FTP session was canceled");
-        if (n == 0) throw EFtpError(std::string("time-out ") + what);
+        if (n == 0) TimedOut(what);
         if (p[0].revents) return;
     }
 }
@@ -112,7 +141,7 @@ void TFtpClient::WaitFor(int fd, short events, int timeoutMs, const char *what)
 int TFtpClient::WaitForEither(int fd1, int fd2, int timeoutMs, const char *what)
 {
     pollfd p[3] = {{fd1, POLLIN, 0}, {fd2, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(Bounded(timeoutMs));
     for (;;) {
         if (abort_) throw EFtpCanceled("the FTP session was canceled");
         const int n = ::poll(p, wake_[0] >= 0 ? 3 : 2, Remaining(deadline));
@@ -121,7 +150,7 @@ int TFtpClient::WaitForEither(int fd1, int fd2, int timeoutMs, const char *what)
             throw EFtpError(Errno("poll"));
         }
         if (abort_) throw EFtpCanceled("the FTP session was canceled");
-        if (n == 0) throw EFtpError(std::string("time-out ") + what);
+        if (n == 0) TimedOut(what);
         if (p[0].revents) return fd1;
         if (p[1].revents) return fd2;
     }
@@ -174,6 +203,7 @@ void TFtpClient::WriteAll(int fd, const char *data, size_t size, const char *wha
         const ssize_t n = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
         if (n > 0) {
             sent += size_t(n);
+            if (fd == data_) moved_ += n;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             WaitFor(fd, POLLOUT, ReadTimeoutMs, what);
         } else if (n < 0 && errno == EINTR) {
@@ -219,6 +249,9 @@ TFtpClient::Reply TFtpClient::ReadReply()
             if (line[size_t(i)] < '0' || line[size_t(i)] > '9') return -1;
         return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
     };
+    const Clock::time_point saved = limit_;
+    limit_ = std::min(limit_, Clock::now() + std::chrono::milliseconds(int64_t(kOverallLimitFactor) * ReadTimeoutMs));
+    const OnExit restore{[&]() { limit_ = saved; }};
     Reply r;
     std::string line = ReadLine();
     r.Code = code(line);
@@ -306,11 +339,18 @@ void TFtpClient::Connect()
     if (abort_) throw EFtpCanceled("the FTP session was canceled");
     Disconnect();
     inbuf_.clear();
+    timedOut_ = false;
     try {
         const bool viaProxy = ProxySettings.Method >= fpmUserAtHost && ProxySettings.Method <= fpmUserFwUserHost;
         ctrl_ = viaProxy ? ConnectSocket(ProxySettings.Host, ProxySettings.Port) : ConnectSocket(Host, Port);
-        Reply r = ReadReply();
-        while (r.Code / 100 == 1) r = ReadReply();
+        // The greeting, however many preliminary replies come first, has one reply's limit.
+        Reply r;
+        {
+            limit_ = Clock::now() + std::chrono::milliseconds(int64_t(kOverallLimitFactor) * ReadTimeoutMs);
+            const OnExit restore{[this]() { limit_ = Clock::time_point::max(); }};
+            r = ReadReply();
+            while (r.Code / 100 == 1) r = ReadReply();
+        }
         Expect(r, "connect", 2, 2);
         Logon();
         const Reply type = SendCmd("TYPE I");
@@ -357,33 +397,48 @@ int TFtpClient::OpenDataChannel(const std::string &cmd)
                                 std::to_string((a >> 8) & 255) + "," + std::to_string(a & 255) + "," +
                                 std::to_string(port >> 8) + "," + std::to_string(port & 255);
     Expect(SendCmd(portCmd), portCmd, 2, 2);
+    // Only the server, or the firewall that relays it, may make the data connection.
+    sockaddr_in server{};
+    len = sizeof server;
+    if (::getpeername(ctrl_, reinterpret_cast<sockaddr *>(&server), &len) != 0) throw EFtpError(Errno("getpeername"));
 
     transferring_ = true;
     SendCmdLine(cmd);
     int state = kNoReplyYet;
+    // Connections from elsewhere do not put off the read time-out; replies of the server do.
+    Clock::time_point waitUntil = Clock::now() + std::chrono::milliseconds(ReadTimeoutMs);
+    const char *const waiting = "waiting for the data connection";
     for (;;) {
+        if (Bounded(Remaining(waitUntil)) <= 0) TimedOut(waiting);
         // A connection already made goes first: a quick server may have replied to the end already.
         pollfd p{listen_, POLLIN, 0};
         const bool pending = ::poll(&p, 1, 0) > 0;
         int ready = listen_;
         if (!pending) {
             if (state == kFinalReply)
-                ready = WaitForEither(listen_, -1, ReadTimeoutMs, "waiting for the data connection");
+                ready = WaitForEither(listen_, -1, Remaining(waitUntil), waiting);
             else if (inbuf_.find('\n') != std::string::npos)
                 ready = ctrl_;
             else
-                ready = WaitForEither(listen_, ctrl_, ReadTimeoutMs, "waiting for the data connection");
+                ready = WaitForEither(listen_, ctrl_, Remaining(waitUntil), waiting);
         }
         if (ready == listen_) {
-            data_ = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            sockaddr_in peer{};
+            socklen_t peerLen = sizeof peer;
+            data_ = ::accept4(listen_, reinterpret_cast<sockaddr *>(&peer), &peerLen, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (data_ < 0) {
                 if (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED) continue;
                 throw EFtpError(Errno("accepting the data connection"));
+            }
+            if (peer.sin_family != AF_INET || peer.sin_addr.s_addr != server.sin_addr.s_addr) {
+                CloseFd(data_);
+                continue;
             }
             CloseListener();
             return state;
         }
         const Reply r = ReadReply();
+        waitUntil = Clock::now() + std::chrono::milliseconds(ReadTimeoutMs);
         if (r.Code / 100 == 1) state = kPreliminaryReply;
         else if (r.Code / 100 == 2) state = kFinalReply;
         else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
@@ -400,6 +455,7 @@ std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const c
         if (n > 0) {
             if (out.size() + size_t(n) > limit) throw EFtpError(tooLarge);
             out.append(buf.data(), size_t(n));
+            moved_ += n;
             if (progress && OnWork) OnWork(TFtpWorkMode::Read, int64_t(out.size()));
         } else if (n == 0) {
             return out;
@@ -446,9 +502,18 @@ void TFtpClient::AbortTransfer()
     CloseData();
 }
 
+void TFtpClient::BeginTransferLimit()
+{
+    transferLimited_ = true;
+    transferStart_ = Clock::now();
+    moved_ = 0;
+}
+
 std::vector<std::string> TFtpClient::List()
 {
     return Guard([&]() {
+        BeginTransferLimit();
+        const OnExit unlimit{[this]() { transferLimited_ = false; }};
         int pre = OpenDataChannel("LIST");
         const std::string text = ReceiveData(data_, false, kMaxListingBytes, "the listing is too long", pre, "LIST");
         FinishTransfer(pre);
@@ -469,6 +534,8 @@ std::vector<std::string> TFtpClient::List()
 void TFtpClient::Put(const std::string &data, const std::string &remoteName)
 {
     Guard([&]() {
+        BeginTransferLimit();
+        const OnExit unlimit{[this]() { transferLimited_ = false; }};
         const int pre = OpenDataChannel("STOR " + remoteName);
         if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Write, int64_t(data.size()));
         const size_t chunk = BufferSize ? BufferSize : 256;
@@ -486,6 +553,8 @@ void TFtpClient::Put(const std::string &data, const std::string &remoteName)
 std::string TFtpClient::Get(const std::string &remoteName)
 {
     return Guard([&]() {
+        BeginTransferLimit();
+        const OnExit unlimit{[this]() { transferLimited_ = false; }};
         int pre = OpenDataChannel("RETR " + remoteName);
         if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Read, 0);
         std::string data =
@@ -500,18 +569,18 @@ void TFtpClient::Disconnect()
 {
     CloseData();
     if (ctrl_ < 0) return;
-    if (!abort_) {
+    if (!abort_ && !timedOut_) {
+        const OnExit restore{[this, saved = limit_]() { limit_ = saved; }};
+        limit_ = Clock::now() + std::chrono::milliseconds(kQuitReplyMs);
         try {
             SendCmdLine("QUIT");
-            const int keep = ReadTimeoutMs;
-            ReadTimeoutMs = std::min(ReadTimeoutMs, kQuitReplyMs);
-            try {
-                ReadReply();
-            } catch (...) {
-            }
-            ReadTimeoutMs = keep;
+            ReadReply();
         } catch (...) {
         }
+    } else if (!abort_) {
+        // The server already let a wait run out: it is told, but not waited for.
+        static const char kQuit[] = "QUIT\r\n";
+        [[maybe_unused]] ssize_t n = ::send(ctrl_, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL);
     } else {
         // Cancelled: no waiting for replies, but the server gets to read ABOR and QUIT before the
         // connection goes, rather than a reset that could drop them.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -58,6 +59,12 @@ public:
 
     int ConnectTimeoutMs = 10000;
     int ReadTimeoutMs = 10000;          // the longest wait for any byte to move
+    // However slowly the bytes keep coming, the greeting and every reply must be complete within
+    // this many read time-outs, and a data transfer within as many plus the time its bytes take
+    // at the slowest rate still counted as progress; past that the session fails as it does
+    // against a silent server.
+    static constexpr int kOverallLimitFactor = 3;
+    static constexpr int kSlowestBytesPerSecond = 256;
     size_t BufferSize = 65536;          // bytes per read or write of the data connection
     size_t MaxLineLength = 16384;       // a longer reply line is an error
     size_t MaxRetrieveBytes = SIZE_MAX; // a larger download is refused
@@ -99,6 +106,11 @@ private:
     void WaitFor(int fd, short events, int timeoutMs, const char *what);
     // Waits for either fd; returns the one that is ready.
     int WaitForEither(int fd1, int fd2, int timeoutMs, const char *what);
+    // The end of the current exchange's overall limit (max() when none runs).
+    std::chrono::steady_clock::time_point Limit() const;
+    // `timeoutMs`, shortened to what is left of the overall limit.
+    int Bounded(int timeoutMs) const;
+    [[noreturn]] void TimedOut(const char *what);
     void WriteAll(int fd, const char *data, size_t size, const char *what);
     std::string ReadLine();
     Reply ReadReply();
@@ -112,6 +124,7 @@ private:
     std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
                             const std::string &cmd);
     void FinishTransfer(int state);
+    void BeginTransferLimit();
     void CloseListener();
     void CloseControl();
     // The clean-up after a cancel or a failure inside a transfer.
@@ -125,7 +138,13 @@ private:
     int wake_[2] = {-1, -1};
     std::atomic<bool> abort_{false};
     bool transferring_ = false;
+    bool timedOut_ = false;   // the server let a wait run out: it will not answer QUIT either
     std::string inbuf_;
+    std::chrono::steady_clock::time_point limit_ = std::chrono::steady_clock::time_point::max();
+    // While a data transfer runs, its limit grows with the bytes it moves.
+    bool transferLimited_ = false;
+    std::chrono::steady_clock::time_point transferStart_;
+    int64_t moved_ = 0;
 };
 
 // The size announced by a listing line of the device: the text from `column` (counted from 1) up

@@ -38,8 +38,10 @@ size_t OnHeader(char *, size_t size, size_t count, void *user)
 // How often a waiting exchange looks at its cancel flag and its read time-out.
 const int kCheckMs = 50;
 
-// Runs the exchange; fails it when `cancel` is set or no byte has moved for `timeoutMs`.
-CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, const std::atomic<bool> *cancel, bool &timedOut)
+// Runs the exchange; fails it when `cancel` is set, when no byte has moved for `timeoutMs`, or
+// when it has run for `limitMs` in all (a device that drips a byte now and then).
+CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs, const std::atomic<bool> *cancel,
+                 bool &timedOut)
 {
     using Clock = std::chrono::steady_clock;
     // One driver per thread, kept: setting one up costs a good part of a fast exchange.
@@ -54,7 +56,8 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, const std::atomic
     CURLcode rc = CURLE_OK;
     curl_off_t lastUp = -1;
     size_t lastDown = 0;
-    Clock::time_point lastActivity = Clock::now();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastActivity = start;
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
@@ -83,13 +86,14 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, const std::atomic
             lastActivity = now;
         }
         const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity).count();
-        if (idle >= timeoutMs) {
+        const auto left = limitMs - std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+        if (idle >= timeoutMs || left <= 0) {
             timedOut = true;
             rc = CURLE_OPERATION_TIMEDOUT;
             break;
         }
         // libcurl wakes earlier for its own timers (the connect time-out among them).
-        curl_multi_poll(multi, nullptr, 0, int(std::min<long long>(kCheckMs, timeoutMs - idle)), nullptr);
+        curl_multi_poll(multi, nullptr, 0, int(std::min<long long>({kCheckMs, timeoutMs - idle, left})), nullptr);
     }
     curl_multi_remove_handle(multi, curl);
     return rc;
@@ -102,6 +106,44 @@ void GlobalInit()
 }
 
 }  // namespace
+
+// The cookies of one client, shared by the exchanges of its copies, which may run on several
+// workers at once.
+struct THttpClient::TCookieJar {
+    std::once_flag Once;
+    CURLSH *Share = nullptr;
+    std::mutex Locks[CURL_LOCK_DATA_LAST];
+
+    ~TCookieJar()
+    {
+        if (Share) curl_share_cleanup(Share);
+    }
+
+    CURLSH *Get()
+    {
+        std::call_once(Once, [this]() {
+            Share = curl_share_init();
+            if (!Share) return;
+            curl_share_setopt(Share, CURLSHOPT_LOCKFUNC, Lock);
+            curl_share_setopt(Share, CURLSHOPT_UNLOCKFUNC, Unlock);
+            curl_share_setopt(Share, CURLSHOPT_USERDATA, this);
+            curl_share_setopt(Share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        });
+        return Share;
+    }
+
+    static void Lock(CURL *, curl_lock_data data, curl_lock_access, void *user)
+    {
+        if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<TCookieJar *>(user)->Locks[data].lock();
+    }
+
+    static void Unlock(CURL *, curl_lock_data data, void *user)
+    {
+        if (data >= 0 && data < CURL_LOCK_DATA_LAST) static_cast<TCookieJar *>(user)->Locks[data].unlock();
+    }
+};
+
+THttpClient::THttpClient() : cookies_(std::make_shared<TCookieJar>()) {}
 
 THttpResult THttpClient::Post(const std::string &host, const std::string &page, const std::string &contentType,
                               const std::string &body, const std::atomic<bool> *cancel) const
@@ -130,6 +172,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/3.0 (compatible; Indy Library)");
     curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    if (CURLSH *share = cookies_->Get()) curl_easy_setopt(curl, CURLOPT_SHARE, share);
     curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(TimeoutMs));
@@ -155,7 +198,8 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     }
 
     bool timedOut = false;
-    const CURLcode rc = Perform(curl, t, TimeoutMs, cancel, timedOut);
+    const CURLcode rc =
+        Perform(curl, t, TimeoutMs, (long long)TimeoutMs * kOverallLimitFactor, cancel, timedOut);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r.Status);
     if (rc != CURLE_OK) {
         r.Error = t.TooLarge ? "reply too large"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 namespace vxt {
@@ -23,8 +24,13 @@ struct THttpResult {
 
 class THttpClient {
 public:
+    THttpClient();
+
     // The one time-out of connecting and of waiting for data.
     int TimeoutMs = 20000;
+    // However slowly the bytes keep coming, an exchange ends after this many time-outs, failing
+    // as a silent device does.
+    static constexpr int kOverallLimitFactor = 3;
     // Devices listen on 80; tests point the client at another port.
     int Port = 80;
     // A client that never uses a proxy ignores Proxy (and the environment's proxy variables).
@@ -34,8 +40,15 @@ public:
     size_t MaxReplyBytes = 64u * 1024u * 1024u;
 
     // Posts `body` to http://host/page. A status outside 2xx counts as a failure.
+    // Cookies the devices set are kept for the life of this client and sent back; copies of a
+    // client share its cookies (an exchange runs on a copy), separate clients never do.
     THttpResult Post(const std::string &host, const std::string &page, const std::string &contentType,
                      const std::string &body, const std::atomic<bool> *cancel = nullptr) const;
+
+    struct TCookieJar;
+
+private:
+    std::shared_ptr<TCookieJar> cookies_;
 };
 
 }  // namespace vxt

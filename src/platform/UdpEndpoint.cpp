@@ -18,12 +18,18 @@ bool TUdpEndpoint::Open(quint16 localPort)
     if (IsOpen()) return true;
     delete socket_;
     socket_ = new QUdpSocket(this);
-    // Shared, so a device emulator on the same machine can listen on the port too.
-    if (!socket_->bind(QHostAddress::AnyIPv4, localPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+    // Not shared: a second program on the port would take the devices' replies.
+    if (!socket_->bind(QHostAddress::AnyIPv4, localPort, QUdpSocket::DontShareAddress)) {
+        switch (socket_->error()) {
+        case QAbstractSocket::AddressInUseError: openError_ = TUdpOpenError::InUse; break;
+        case QAbstractSocket::SocketAccessError: openError_ = TUdpOpenError::NoRight; break;
+        default: openError_ = TUdpOpenError::Other; break;
+        }
         delete socket_;
         socket_ = nullptr;
         return false;
     }
+    openError_ = TUdpOpenError::None;
     connect(socket_, &QUdpSocket::readyRead, this, &TUdpEndpoint::ReadPending);
     return true;
 }

@@ -12,6 +12,9 @@ class QUdpSocket;
 
 namespace vxt {
 
+// Why the port could not be bound.
+enum class TUdpOpenError { None, InUse, NoRight, Other };
+
 class TUdpEndpoint : public QObject {
     Q_OBJECT
 public:
@@ -19,8 +22,10 @@ public:
     ~TUdpEndpoint() override;
 
     bool IsOpen() const;
-    // Binds the port once; false when it cannot (another program holds it).
+    // Binds the port once, for this endpoint alone; false when it cannot (another program holds
+    // it, or the program may not use a port that low), and LastOpenError() says which.
     bool Open(quint16 localPort);
+    TUdpOpenError LastOpenError() const { return openError_; }
     void Close();
     // Sends one datagram with broadcast allowed; false when the send fails.
     bool Send(const std::string &data, const QString &address, quint16 port);
@@ -33,6 +38,7 @@ signals:
 private:
     void ReadPending();
     QUdpSocket *socket_ = nullptr;
+    TUdpOpenError openError_ = TUdpOpenError::None;
 };
 
 }  // namespace vxt

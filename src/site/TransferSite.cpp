@@ -227,8 +227,11 @@ void TfrmTransferSite::ConfigureClient(TFtpClient &c)
     auto count = workCount_;
     auto pending = workPending_;
     c.OnWorkBegin = [self](TFtpWorkMode mode, int64_t expected) {
+        // The rate counts from when the bytes began to move, not from when the window got round to it.
+        const auto began = std::chrono::steady_clock::now();
         QMetaObject::invokeMethod(
-            self, [self, mode, expected]() { if (self) self->IdFTPWorkBegin(mode, expected); }, Qt::QueuedConnection);
+            self, [self, mode, expected, began]() { if (self) self->IdFTPWorkBegin(mode, expected, began); },
+            Qt::QueuedConnection);
     };
     c.OnWork = [self, count, pending](TFtpWorkMode mode, int64_t n) {
         count->store(n);
@@ -316,12 +319,12 @@ void TfrmTransferSite::Transfer()
     TimerBlink->start();
 }
 
-void TfrmTransferSite::IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected)
+void TfrmTransferSite::IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected, std::chrono::steady_clock::time_point began)
 {
     if (mode == TFtpWorkMode::Write) FileSize = int32_t(std::min<int64_t>(expected, INT32_MAX));
     Progress->setRange(0, std::max(FileSize, 1));
     Progress->setValue(0);
-    StartTime = std::chrono::steady_clock::now();
+    StartTime = began;
 }
 
 void TfrmTransferSite::IdFTPWork(TFtpWorkMode, int64_t count)

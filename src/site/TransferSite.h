@@ -49,7 +49,8 @@ public:
     void FormActivate();
     void btnCancelClick();
     void TimerBlinkTimer();
-    void IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected);
+    // `began`: when the work began on the thread that does it.
+    void IdFTPWorkBegin(TFtpWorkMode mode, int64_t expected, std::chrono::steady_clock::time_point began);
     void IdFTPWork(TFtpWorkMode mode, int64_t count);
     void IdFTPWorkEnd(TFtpWorkMode mode);
 

@@ -38,6 +38,7 @@ FIELDS = {
     "remote_names": ([], list),
     "udp_silent": (False, bool),
     "udp_twice": (False, bool),
+    "cookie": (None, (str, type(None))),
     "resets": (0, int),
     "pending_network": (None, (dict, type(None))),
 }

@@ -86,8 +86,10 @@ def device_reply(state, dev, commands, req, entry):
         body = reply.encode()
     if mode == "big":
         body += b" " * (BIG_SIZE - len(body))
+    extra = [("Set-Cookie", dev.cookie + "; Path=/")] if dev.cookie else []
     return {"mode": mode, "status": 200, "body": body, "content_type": KPROT_TYPE,
-            "delay_ms": rule.delay_ms if rule else 0}
+            "delay_ms": rule.delay_ms if rule and mode != "drip" else 0,
+            "drip_ms": rule.delay_ms if mode == "drip" else 0, "extra": extra}
 
 
 def deliver(conn, action, stopping):
@@ -101,12 +103,21 @@ def deliver(conn, action, stopping):
     if action["delay_ms"] and stopping.wait(action["delay_ms"] / 1000.0):
         return
     body = action["body"]
+    extra = action.get("extra", ())
     try:
         if mode == "cut":
             conn.sendall(response_bytes(action["status"], body[:len(body) // 2],
-                                        action["content_type"], length=len(body)))
+                                        action["content_type"], extra, length=len(body)))
+        elif mode == "drip":
+            # The head at once, then the body a byte at a time: never silent for long, never done.
+            conn.sendall(response_bytes(action["status"], b"", action["content_type"], extra,
+                                        length=len(body)))
+            for i in range(len(body)):
+                if stopping.wait(action["drip_ms"] / 1000.0):
+                    return
+                conn.sendall(body[i:i + 1])
         else:
-            conn.sendall(response_bytes(action["status"], body, action["content_type"]))
+            conn.sendall(response_bytes(action["status"], body, action["content_type"], extra))
     except OSError:
         pass  # the client gave up first
 

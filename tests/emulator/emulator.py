@@ -27,6 +27,9 @@ def parse_args(argv):
                    "(default: three example devices on 127.0.0.2..4)")
     p.add_argument("--udp-port", type=int, default=998)
     p.add_argument("--udp-address", default="0.0.0.0")
+    p.add_argument("--udp-sniff", action="store_true",
+                   help="receive through a raw socket instead of binding the UDP port, so the "
+                        "program can hold that port on the same machine (needs root)")
     p.add_argument("--udp-reply-to", metavar="HOST:PORT",
                    help="send UDP answers there (e.g. a broadcast address) instead of the sender")
     p.add_argument("--http-port", type=int, default=80)
@@ -94,7 +97,7 @@ def main(argv):
             print("emulator: " + text, file=sys.stderr, flush=True)
 
     try:
-        udp = UdpResponder(state, args.udp_address, args.udp_port, log)
+        udp = UdpResponder(state, args.udp_address, args.udp_port, log, args.udp_sniff)
         http = Server((args.http_address, args.http_port), DeviceHandler, state, log)
         servers = [http]
         proxy_port = None
@@ -129,7 +132,7 @@ def main(argv):
     for s in servers:
         s.shutdown()
         s.server_close()
-    udp.sock.close()
+    udp.close()
     return 0
 
 

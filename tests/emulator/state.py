@@ -17,11 +17,12 @@ def check_mode(mode, channel):
     """Returns (name, delay_ms) for a failure mode text; raises ValueError when unknown."""
     if mode.startswith("nak:") and channel == "http":
         return "nak", 0
-    if mode.startswith("delay:"):
-        ms = mode[len("delay:"):]
-        if not ms.isdigit():
-            raise ValueError("bad delay %r" % mode)
-        return "delay", int(ms)
+    for name in ("delay", "drip") if channel == "http" else ("delay",):
+        if mode.startswith(name + ":"):
+            ms = mode[len(name) + 1:]
+            if not ms.isdigit():
+                raise ValueError("bad %s %r" % (name, mode))
+            return name, int(ms)
     if mode not in (HTTP_MODES if channel == "http" else UDP_MODES):
         raise ValueError("unknown %s failure mode %r" % (channel, mode))
     return mode, 0

@@ -227,6 +227,26 @@ class UdpBroadcastReplyTest(unittest.TestCase):
             listener.close()
 
 
+@unittest.skipUnless(os.geteuid() == 0, "a raw socket needs root")
+class UdpSniffTest(unittest.TestCase):
+    def test_answers_a_program_that_holds_the_port_alone(self):
+        program = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        program.bind(("0.0.0.0", 0))
+        port = program.getsockname()[1]
+        emu = Emulator("--udp-port", str(port), "--udp-sniff")
+        try:
+            program.sendto(b"HELLO()", ("127.0.0.1", port))
+            got = receive_datagrams(program, 4, 2.0)
+            # Its own HELLO comes back too: the port is the program's alone.
+            self.assertEqual(sorted(got)[:1], [b"HELLO()"])
+            self.assertEqual(sum(1 for d in got if d.startswith(b"NTM(")), 3)
+            (rec,) = emu.requests("udp")
+            self.assertEqual(rec["peer"], "127.0.0.1:%d" % port)
+        finally:
+            emu.stop()
+            program.close()
+
+
 class HttpCommandTest(EmulatorCase):
     H1 = "127.0.0.2"
 
@@ -418,6 +438,25 @@ class HttpFailureTest(EmulatorCase):
         start = time.monotonic()
         self.emu.kprot(self.H1, "GETADMIN();")
         self.assertLess(time.monotonic() - start, 0.4)
+
+    def test_drip(self):
+        self.emu.fail(mac=MAC1, mode="drip:50", count=1)
+        start = time.monotonic()
+        self.assertEqual(self.emu.kprot(self.H1, "GETADMIN();"), "ADMIN(PWD=secret,);")
+        # The 19 bytes of the body took a pause each.
+        self.assertGreaterEqual(time.monotonic() - start, 19 * 0.05 * 0.9)
+        self.assertEqual(self.emu.requests("http")[0]["failure"], "drip:50")
+        with self.assertRaises(AssertionError):
+            self.emu.fail(mac=MAC1, mode="drip:x")
+        with self.assertRaises(AssertionError):
+            self.emu.fail(mac=MAC1, mode="drip:5", channel="udp")
+
+    def test_cookie(self):
+        self.assertEqual(self.emu.control("POST", "device/" + MAC1, {"cookie": "session=7"})[0], 200)
+        status, headers, body = self.emu.post(self.H1, "GETADMIN();")
+        self.assertEqual((status, headers.get("Set-Cookie")), (200, "session=7; Path=/"))
+        status, headers, body = self.emu.post("127.0.0.3", "GETADMIN();")
+        self.assertNotIn("Set-Cookie", headers)
 
     def test_close_and_cut(self):
         self.emu.fail(mac=MAC1, mode="close", count=1)

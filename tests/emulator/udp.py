@@ -1,6 +1,7 @@
 """The devices' UDP side: HELLO -> NTM from every device, CONFIG -> ACK/NAK from the one addressed."""
 
 import socket
+import struct
 import threading
 
 from device import is_dotted_quad
@@ -38,28 +39,56 @@ def configure(dev, password, rest):
 
 
 class UdpResponder:
-    def __init__(self, state, address, port, log):
+    def __init__(self, state, address, port, log, sniff=False):
         self.state = state
         self.log = log
+        self.sniff = sniff
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        # The program binds the same port on its own addresses; both sides must allow sharing.
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
-        self.sock.bind((address, port))
-        self.sock.settimeout(0.2)
-        self.port = self.sock.getsockname()[1]
+        if sniff:
+            # The program holds its port alone. A raw socket sees the datagrams sent to the port
+            # all the same; the answers go out from a port of their own.
+            self.raw = socket.socket(socket.AF_INET, socket.SOCK_RAW, socket.IPPROTO_UDP)
+            self.raw.settimeout(0.2)
+            self.sock.bind((address, 0))
+            self.port = port
+        else:
+            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            self.sock.bind((address, port))
+            self.sock.settimeout(0.2)
+            self.port = self.sock.getsockname()[1]
+
+    def receive(self):
+        """(payload, peer) of the next datagram to the device port; None when there is none yet."""
+        if not self.sniff:
+            return self.sock.recvfrom(65535)
+        packet, _ = self.raw.recvfrom(65535)
+        ihl = (packet[0] & 0x0F) * 4
+        if len(packet) < ihl + 8:
+            return None
+        src, dst, length = struct.unpack("!HHH", packet[ihl:ihl + 6])
+        if dst != self.port or src == self.sock.getsockname()[1]:
+            return None
+        peer = (socket.inet_ntoa(packet[12:16]), src)
+        return packet[ihl + 8:ihl + max(length, 8)], peer
+
+    def close(self):
+        self.sock.close()
+        if self.sniff:
+            self.raw.close()
 
     def serve(self):
         while not self.state.stopping.is_set():
             try:
-                data, peer = self.sock.recvfrom(65535)
+                got = self.receive()
             except socket.timeout:
                 continue
             except OSError:
                 if self.state.stopping.is_set():
                     return
                 continue
-            self.handle(data, peer)
+            if got is not None:
+                self.handle(*got)
 
     def handle(self, data, peer):
         state = self.state

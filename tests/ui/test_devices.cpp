@@ -5,6 +5,7 @@
 #include "Password.h"
 #include "QtStr.h"
 #include "SearchRemote.h"
+#include "UdpEndpoint.h"
 #include "UiTestSupport.h"
 #include "VXTOptions.h"
 #include "Version.h"
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -27,6 +31,29 @@ namespace {
 const QString kMB = QStringLiteral("00-11-22-33-44-01");
 const QString kHL = QStringLiteral("00-11-22-33-44-02");
 const QString kDF = QStringLiteral("00-11-22-33-44-03");
+
+const std::string kConflict =
+    "Other Application is conflicting with VXT Communication.\r\nClose the other application and try again.";
+
+// A UDP port nobody holds right now.
+quint16 FreeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::DontShareAddress);
+    return probe.localPort();
+}
+
+// Switches the right to bind ports below 1024 off or on again for the calling thread alone.
+bool SetPortRight(bool on)
+{
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &head, data) != 0) return false;
+    const unsigned bit = 1u << (CAP_NET_BIND_SERVICE % 32);
+    if (on) data[CAP_NET_BIND_SERVICE / 32].effective |= bit;
+    else data[CAP_NET_BIND_SERVICE / 32].effective &= ~bit;
+    return syscall(SYS_capset, &head, data) == 0;
+}
 
 // Answers the password dialog with `password` (or cancels it) once it is up.
 void AnswerPassword(const QString &password, bool ok = true)
@@ -239,6 +266,70 @@ private slots:
         form->DevicesSearchLocalExecute();
         QCOMPARE(boxes.Texts(), std::vector<std::string>{"Other Application is conflicting with VXT "
                                                           "Communication.\r\nClose the other application and try again."});
+        QCOMPARE(form->LocatorState, uint8_t(0));   // the cycle still ran to its end
+    }
+
+    // A second program on the port, even one that would share it, is a conflict, whichever came
+    // first: the program never shares the port its replies come to.
+    void portSharedWithAnotherProgram()
+    {
+        StartEmulator(ThreeDevices());
+        {
+            // Another program that shares the port holds it.
+            QUdpSocket sharer;
+            QVERIFY(sharer.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+            form->UdpLocalPort = sharer.localPort();
+            MessageBoxRecorder boxes;
+            form->DevicesSearchLocalExecute();
+            QCOMPARE(boxes.Texts(), std::vector<std::string>{kConflict});
+            QCOMPARE(form->DeviceCount(), 0);
+        }
+        {
+            // Two instances of the program.
+            const quint16 port = FreeUdpPort();
+            TUdpEndpoint first;
+            QVERIFY(first.Open(port));
+            TUdpEndpoint second;
+            QVERIFY(!second.Open(port));
+            QCOMPARE(second.LastOpenError(), TUdpOpenError::InUse);
+            // The window is the second instance here.
+            form->UdpLocalPort = port;
+            MessageBoxRecorder boxes;
+            form->DevicesSearchLocalExecute();
+            QCOMPARE(boxes.Texts(), std::vector<std::string>{kConflict});
+        }
+        {
+            // The program holds the port: a sharing program cannot join.
+            form->IdUDPServer->Close();
+            form->UdpLocalPort = FreeUdpPort();
+            MessageBoxRecorder boxes;
+            form->DevicesSearchLocalExecute();
+            QVERIFY(boxes.Texts().empty());
+            QCOMPARE(form->DeviceCount(), 3);
+            QUdpSocket sharer;
+            QVERIFY(!sharer.bind(QHostAddress::AnyIPv4, form->UdpLocalPort,
+                                 QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+        }
+    }
+
+    // Without the right to bind a port below 1024 the message says so and how to grant it.
+    void privilegedPortWithoutTheRight()
+    {
+        StartEmulator(ThreeDevices());
+        const bool root = geteuid() == 0;
+        if (root && !SetPortRight(false)) QSKIP("cannot drop the right to bind low ports");
+        form->UdpLocalPort = 998;
+        MessageBoxRecorder boxes;
+        form->DevicesSearchLocalExecute();
+        if (root) QVERIFY(SetPortRight(true));
+        if (form->IdUDPServer->IsOpen() || form->IdUDPServer->LastOpenError() == TUdpOpenError::InUse)
+            QSKIP("this system lets every program bind port 998, or another one holds it");
+        QCOMPARE(form->IdUDPServer->LastOpenError(), TUdpOpenError::NoRight);
+        QCOMPARE(boxes.Texts(),
+                 std::vector<std::string>{"VXT has no right to use UDP port 998, which it needs to find devices.\r\n"
+                                          "Grant it, as root, with: setcap cap_net_bind_service=+ep " +
+                                          StdStr(QCoreApplication::applicationFilePath())});
+        QCOMPARE(boxes.Shown()[0].Kind, MsgKind::Error);
         QCOMPARE(form->LocatorState, uint8_t(0));   // the cycle still ran to its end
     }
 

@@ -217,6 +217,49 @@ private slots:
         VXT_VERIFY_NONE(Unchanged());
     }
 
+    // A device that drips its reply, a byte every 300 ms, never lets the read time-out run out;
+    // the exchange's overall limit ends it as a silent device's would end.
+    void drippingDeviceEndsAtTheOverallLimit()
+    {
+        const int limitMs = kTimeoutMs * THttpClient::kOverallLimitFactor;
+        QVERIFY(emu->setFail(kMB, QStringLiteral("drip:300"), 1, QStringLiteral("GETADMIN")));
+        ModalScript password = ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
+            dlg->txtPassword->setText(QStringLiteral("admin"));
+            dlg->btnOk->click();
+        });
+        form->lstDevices->selectRow(RowOf(kMB));
+        form->UpdateActions();
+        watch.Start();
+        form->DevicesConnect->trigger();
+        watch.Stop();
+        QCOMPARE(Shown(), (Texts{kNoResponse, kUnable}));
+        QVERIFY(!form->Connected);
+        QVERIFY(form->FileNew->isEnabled());
+        // The whole reply would have taken 18 bytes x 300 ms.
+        QVERIFY(limitMs + kMarginMs < 18 * 300);
+        VXT_VERIFY_NONE(watch.Problems(limitMs, limitMs + kMarginMs, kMaxGapMs));
+    }
+
+    // The device's cookie comes back on the next request of the client that got it, and only there.
+    void cookiesComeBackOnTheirClient()
+    {
+        QVERIFY(emu->setDeviceState(kMB, QJsonObject{{QStringLiteral("cookie"), QStringLiteral("session=7")}}));
+        QVERIFY(emu->clearRequests());
+        TPacket request, reply;
+        request.SetCommand("GETADMIN");
+        QVERIFY(form->SendHTTPAdminNoInfo("127.0.0.2", "", request, reply));        // direct: gets the cookie
+        QVERIFY(form->SendHTTPAdminNoInfo("127.0.0.2", "", request, reply));        // direct: sends it back
+        QVERIFY(form->SendHTTPAdminNoInfo("", "127.0.0.2", request, reply));        // remote client: has none
+        QVERIFY(form->SendHTTPAdminNoInfo("127.0.0.2", "", request, reply));        // direct: still sends it
+        const QList<EmulatedRequest> got = emu->requests(QStringLiteral("http"));
+        QCOMPARE(got.size(), 4);
+        QCOMPARE(got[0].header("Cookie"), QByteArray());
+        QCOMPARE(got[1].header("Cookie"), QByteArray("session=7"));
+        QCOMPARE(got[2].header("Cookie"), QByteArray());
+        QCOMPARE(got[3].header("Cookie"), QByteArray("session=7"));
+        QVERIFY(Shown().isEmpty());
+    }
+
     // Opening the properties reads GETNET and GETLOG; close, wrong GETNET and a stopped device are
     // covered by the properties tests.
     void propertiesOpen_data()

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -68,6 +69,25 @@ QStringList Normalized(QStringList lines)
     }
     return lines;
 }
+
+// Holds up the first queued call the dialog gets while `when` holds, as a busy UI thread would.
+class StallFirstCall : public QObject {
+public:
+    StallFirstCall(std::function<bool()> when, int ms) : when_(std::move(when)), ms_(ms) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (!done_ && e->type() == QEvent::MetaCall && when_()) {
+            done_ = true;
+            QThread::msleep(ulong(ms_));
+        }
+        return false;
+    }
+
+private:
+    std::function<bool()> when_;
+    int ms_;
+    bool done_ = false;
+};
 
 struct Outcome {
     int result = -1;
@@ -484,6 +504,46 @@ private slots:
         QCOMPARE(o.progress, QStringLiteral("Progress: 4711 of 4711 bytes"));
         QVERIFY2(QRegularExpression(QStringLiteral("^Transfer Rate: \\d+,\\d\\d KB/s$")).match(o.rate).hasMatch(),
                  qPrintable(o.rate));
+    }
+
+    // The window handles the start of the transfer late, when the bytes have long moved: the rate
+    // still counts from when they began to move.
+    void rateCountsFromTheStartOfTheWork()
+    {
+        StartDevice();
+        const QByteArray container = FullContainer(13);
+        std::string stream = container.toStdString();
+        const int stallMs = 600;
+        StallFirstCall stall([this]() { return dlg->lblStatus->text() == QStringLiteral("Sending File..."); }, stallMs);
+        dlg->installEventFilter(&stall);
+        const Outcome o = Run(1, &stream);
+        dlg->removeEventFilter(&stall);
+        QCOMPARE(o.status, QStringLiteral("TRANSFER COMPLETED!"));
+        static const QRegularExpression rate(QStringLiteral("^Transfer Rate: (\\d+\\.\\d\\d) KB/s$"));
+        const QRegularExpressionMatch m = rate.match(o.rate);
+        QVERIFY2(m.hasMatch(), qPrintable(o.rate));
+        // At most the whole container over the time the window was held up.
+        const double most = container.size() / 1024.0 / (stallMs / 1000.0);
+        QVERIFY2(m.captured(1).toDouble() > 0 && m.captured(1).toDouble() <= most, qPrintable(o.rate));
+    }
+
+    // A server that takes the connection and never says a word: the error comes at the read
+    // time-out, with no further wait for the answer to QUIT.
+    void neverGreetingServerFailsAtTheReadTimeOut()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        dlg->FtpPort = silent.serverPort();
+        std::string stream = "kept";
+        QElapsedTimer t;
+        qint64 shownAt = -1;
+        boxes->OnShow = [&](const ShownBox &) { shownAt = t.elapsed(); };
+        t.start();
+        const Outcome o = Run(0, &stream);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{kConnectError});
+        QCOMPARE(o.status, QStringLiteral("TRANSFER ERROR!"));
+        QVERIFY2(shownAt >= 9900 && shownAt < 11000, qPrintable(QString::number(shownAt)));
+        QCOMPARE(stream, std::string("kept"));
     }
 
     void downloadLargerThanTheCapacityIsRefused()

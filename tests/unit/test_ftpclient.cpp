@@ -15,6 +15,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <optional>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -24,13 +25,20 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// Pauses between the bytes a server sends (0: all at once).
+struct Drip {
+    int greetingMs = 0;
+    int repliesMs = 0;
+};
+
 // One connection on a loopback port: sends `greeting`, then answers every command line with what
 // `answer` returns (nothing when it returns nullopt), and keeps the lines it got.
 class ScriptedServer {
 public:
     using Answer = std::function<std::optional<std::string>(const std::string &line)>;
 
-    ScriptedServer(std::string greeting, Answer answer) : greeting_(std::move(greeting)), answer_(std::move(answer))
+    ScriptedServer(std::string greeting, Answer answer, Drip drip = {})
+        : greeting_(std::move(greeting)), answer_(std::move(answer)), drip_(drip)
     {
         listen_ = test::ListenOnLoopback(port_);
         thread_ = std::thread([this]() { Serve(); });
@@ -63,7 +71,7 @@ private:
             std::lock_guard<std::mutex> lock(mutex_);
             conn_ = c;
         }
-        Send(c, greeting_);
+        Send(c, greeting_, drip_.greetingMs);
         std::string buf;
         char chunk[512];
         for (;;) {
@@ -78,7 +86,7 @@ private:
                     std::lock_guard<std::mutex> lock(mutex_);
                     lines_.push_back(line);
                 }
-                if (std::optional<std::string> r = answer_(line)) Send(c, *r);
+                if (std::optional<std::string> r = answer_(line)) Send(c, *r, drip_.repliesMs);
             }
         }
         std::lock_guard<std::mutex> lock(mutex_);
@@ -86,11 +94,12 @@ private:
         conn_ = -1;
     }
 
-    static void Send(int c, const std::string &s)
+    static void Send(int c, const std::string &s, int dripMs = 0)
     {
         size_t sent = 0;
         while (sent < s.size()) {
-            const ssize_t n = ::send(c, s.data() + sent, s.size() - sent, MSG_NOSIGNAL);
+            if (dripMs) std::this_thread::sleep_for(std::chrono::milliseconds(dripMs));
+            const ssize_t n = ::send(c, s.data() + sent, dripMs ? 1 : s.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) return;
             sent += size_t(n);
         }
@@ -98,6 +107,7 @@ private:
 
     std::string greeting_;
     Answer answer_;
+    Drip drip_;
     int listen_ = -1;
     int conn_ = -1;
     int port_ = 0;
@@ -285,12 +295,22 @@ TEST(FtpClient, AbortFromAnotherThreadEndsTheWaitAtOnce)
 
 namespace {
 
-// Connects to the client's listener of a "PORT a,b,c,d,p1,p2" line.
-int ConnectBack(const std::string &portLine)
+// Connects to the client's listener of a "PORT a,b,c,d,p1,p2" line, from the address `from` when
+// one is given.
+int ConnectBack(const std::string &portLine, const char *from = nullptr)
 {
     unsigned a, b, c, d, p1, p2;
     if (std::sscanf(portLine.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &c, &d, &p1, &p2) != 6) return -1;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (from) {
+        sockaddr_in self{};
+        self.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from, &self.sin_addr);
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&self), sizeof self) != 0) {
+            ::close(fd);
+            return -1;
+        }
+    }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl((a << 24) | (b << 16) | (c << 8) | d);
@@ -401,4 +421,245 @@ TEST(FtpClient, CommandsNeedAConnection)
     EXPECT_THROW(c.List(), EFtpError);
     EXPECT_THROW(c.SendCmdLine("NOOP"), EFtpError);
     c.Disconnect();   // harmless
+}
+
+namespace {
+
+// What a failed operation threw: "cancel", the error text, or "" when it did not fail.
+template <typename F>
+std::string FailureOf(F &&f)
+{
+    try {
+        f();
+    } catch (const EFtpCanceled &) {
+        return "cancel";
+    } catch (const EFtpError &e) {
+        return e.what();
+    }
+    return "";
+}
+
+bool SendAll(int fd, const std::string &s)
+{
+    size_t sent = 0;
+    while (sent < s.size()) {
+        const ssize_t n = ::send(fd, s.data() + sent, s.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        sent += size_t(n);
+    }
+    return true;
+}
+
+// Everything a socket gets until its peer closes it or `ms` pass; "<open>" appended when it stayed open.
+std::string DrainFor(int fd, int ms)
+{
+    std::string got;
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        pollfd p{fd, POLLIN, 0};
+        if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) return got + "<open>";
+        char buf[4096];
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) return got;
+        got.append(buf, size_t(n));
+    }
+}
+
+}  // namespace
+
+TEST(FtpClient, NeverGreetingServerFailsAtTheReadTimeOut)
+{
+    // It takes the connection and says nothing ever, QUIT or not.
+    ScriptedServer server("", [](const std::string &) -> std::optional<std::string> { return std::nullopt; });
+    TFtpClient c;
+    Configure(c, server.Port()).ReadTimeoutMs = 2000;
+    const auto start = Clock::now();
+    EXPECT_NE(FailureOf([&]() { c.Connect(); }).find("time-out"), std::string::npos);
+    // Not a further wait for the answer to QUIT from a server that has not said a word.
+    EXPECT_GE(MsSince(start), 1950);
+    EXPECT_LT(MsSince(start), 2900);
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST(FtpClient, DrippingGreetingOrReplyFailsAtTheOverallLimit)
+{
+    // One byte every 100 ms never lets the 600 ms read time-out run out; the line would take 6 s.
+    const int timeoutMs = 600;
+    const int limitMs = timeoutMs * TFtpClient::kOverallLimitFactor;
+    const std::string slow = "220 " + std::string(56, 'x') + "\r\n";
+    struct Case {
+        const char *what;
+        std::string greeting;
+        Drip drip;
+        std::vector<std::string> lines;   // what the server got before the client gave up
+    };
+    const std::vector<Case> cases = {
+        {"greeting", slow, {100, 0}, {}},
+        {"multi-line greeting", "220-" + std::string(56, 'x') + "\r\n220-more\r\n220 ready\r\n", {100, 0}, {}},
+        {"reply to USER", "220 ready\r\n", {0, 100}, {"USER admin"}},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.what);
+        ScriptedServer server(k.greeting, [&](const std::string &l) -> std::optional<std::string> {
+            if (l.rfind("USER ", 0) == 0) return "331 " + std::string(56, 'x') + "\r\n";
+            return Plain(l);
+        }, k.drip);
+        TFtpClient c;
+        Configure(c, server.Port()).ReadTimeoutMs = timeoutMs;
+        const auto start = Clock::now();
+        EXPECT_NE(FailureOf([&]() { c.Connect(); }).find("time-out"), std::string::npos);
+        EXPECT_GE(MsSince(start), limitMs - 5);
+        EXPECT_LT(MsSince(start), limitMs + 1000);
+        EXPECT_FALSE(c.Connected());
+        std::vector<std::string> lines = server.Lines();
+        if (!lines.empty() && lines.back() == "QUIT") lines.pop_back();
+        EXPECT_EQ(lines, k.lines);
+    }
+}
+
+namespace {
+
+// RETR answered by a data connection that sends `chunk` every `everyMs` until `total` bytes went.
+struct SlowRetrieve {
+    std::string port;
+    std::string chunk;
+    int everyMs = 100;
+    size_t total = 0;
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        if (l == "RETR userpage.kws") {
+            const int data = ConnectBack(port);
+            if (data < 0) return "425 Cannot open data connection.\r\n";
+            bool whole = true;
+            for (size_t sent = 0; sent < total && whole; sent += chunk.size()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
+                whole = SendAll(data, chunk);
+            }
+            ::close(data);
+            return whole ? "150 Opening data connection.\r\n226 Transfer complete.\r\n"
+                         : "150 Opening data connection.\r\n426 Connection closed.\r\n";
+        }
+        if (l == "ABOR") return "226 Aborted.\r\n";
+        return Plain(l);
+    }
+};
+
+}  // namespace
+
+TEST(FtpClient, DataTransferHasAnOverallLimitThatGrowsWithTheBytesMoved)
+{
+    const int timeoutMs = 600;
+    const int limitMs = timeoutMs * TFtpClient::kOverallLimitFactor;
+    {
+        SCOPED_TRACE("one byte every 100 ms");
+        auto script = std::make_shared<SlowRetrieve>();
+        script->chunk = "d";
+        script->total = 60;
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).ReadTimeoutMs = timeoutMs;
+        c.Connect();
+        const auto start = Clock::now();
+        EXPECT_NE(FailureOf([&]() { c.Get("userpage.kws"); }).find("time-out"), std::string::npos);
+        EXPECT_GE(MsSince(start), limitMs - 5);
+        EXPECT_LT(MsSince(start), limitMs + 1000);
+    }
+    {
+        SCOPED_TRACE("a slow link that keeps moving: 1000 bytes a second for 3 s");
+        auto script = std::make_shared<SlowRetrieve>();
+        script->chunk = std::string(100, 'd');
+        script->total = 3000;
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).ReadTimeoutMs = timeoutMs;
+        c.Connect();
+        std::string got;
+        EXPECT_EQ(FailureOf([&]() { got = c.Get("userpage.kws"); }), "");
+        EXPECT_EQ(got, std::string(3000, 'd'));
+    }
+}
+
+namespace {
+
+// A server whose data connections meet an intruder from another address first.
+struct IntrudedServer {
+    std::string port;
+    std::string stored;          // what the server got on its data connection
+    std::string intruderGot;     // what the intruder got before its connection was closed
+    bool intruderOnly = false;   // the server itself never connects
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        const bool retr = l == "RETR userpage.kws", stor = l == "STOR userpage.kws";
+        if (!retr && !stor) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
+        const int intruder = ConnectBack(port, "127.0.0.5");
+        if (intruder < 0) return "425 No intruder.\r\n";
+        if (retr) SendAll(intruder, "INJECTED");
+        if (intruderOnly) {
+            intruderGot = DrainFor(intruder, 3000);
+            ::close(intruder);
+            return "150 Opening data connection.\r\n";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const int data = ConnectBack(port);
+        if (retr) {
+            SendAll(data, "the real container");
+            ::close(data);
+        } else {
+            stored = DrainFor(data, 3000);
+            ::close(data);
+        }
+        intruderGot = DrainFor(intruder, 3000);
+        ::close(intruder);
+        return "150 Opening data connection.\r\n226 Transfer complete.\r\n";
+    }
+};
+
+}  // namespace
+
+TEST(FtpClient, DataConnectionFromAnotherAddressIsRefused)
+{
+    {
+        SCOPED_TRACE("download");
+        auto script = std::make_shared<IntrudedServer>();
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).Connect();
+        EXPECT_EQ(c.Get("userpage.kws"), "the real container");
+        c.Disconnect();
+        EXPECT_EQ(script->intruderGot, "");
+    }
+    {
+        SCOPED_TRACE("upload");
+        auto script = std::make_shared<IntrudedServer>();
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).Connect();
+        c.Put("the container", "userpage.kws");
+        c.Disconnect();
+        EXPECT_EQ(script->stored, "the container");
+        EXPECT_EQ(script->intruderGot, "");
+    }
+    {
+        SCOPED_TRACE("only the intruder connects: the read time-out still runs");
+        auto script = std::make_shared<IntrudedServer>();
+        script->intruderOnly = true;
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).ReadTimeoutMs = 600;
+        c.Connect();
+        const auto start = Clock::now();
+        EXPECT_NE(FailureOf([&]() { c.Put("the container", "userpage.kws"); }).find("time-out"), std::string::npos);
+        EXPECT_LT(MsSince(start), 3000);
+        c.Disconnect();
+        EXPECT_EQ(script->intruderGot, "");
+    }
 }

@@ -242,3 +242,59 @@ TEST(HttpClient, DeviceFailuresComeBackAsFailures)
         EXPECT_FALSE(r.Error.empty());
     }
 }
+
+TEST(HttpClient, DrippingDeviceFailsAtTheOverallLimitAsASilentOneDoes)
+{
+    // The head, then the body one byte every 100 ms: no silence reaches the time-out, yet the
+    // reply would take seconds.
+    const std::string body = "ACK(INFO=" + std::string(40, 'x') + ",);";
+    std::vector<Step> steps = {{0, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"}};
+    for (char ch : body) steps.push_back({100, std::string(1, ch)});
+    ScriptedHttpServer server(steps, true);
+    const int timeoutMs = 600;
+    const Clock::time_point t0 = Clock::now();
+    const THttpResult r = ClientFor(server, timeoutMs).Post("127.0.0.1", "admpost.cgi", "text/x-kprot", "STOP();");
+    const double ms = MsSince(t0);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, "read time-out");
+    EXPECT_TRUE(r.Body.empty());
+    const double limit = double(timeoutMs * THttpClient::kOverallLimitFactor);
+    EXPECT_GE(ms, limit - 5.0);
+    EXPECT_LT(ms, limit + 1000.0);
+    EXPECT_LT(limit + 1000.0, 100.0 * double(body.size()));   // the drip alone would last longer
+}
+
+TEST(HttpClient, CookiesComeBackFromTheSameClientOnly)
+{
+    const std::string setCookie =
+        "HTTP/1.0 200 OK\r\nSet-Cookie: session=abc123; Path=/\r\nContent-Length: 4\r\n\r\nACK;";
+    auto cookieOf = [](const std::string &request) {
+        const size_t at = request.find("\r\nCookie: ");
+        if (at == std::string::npos) return std::string();
+        return request.substr(at + 10, request.find("\r\n", at + 2) - at - 10);
+    };
+    THttpClient a, b;
+    a.TimeoutMs = b.TimeoutMs = 5000;
+    auto post = [](const THttpClient &client, const ScriptedHttpServer &server) {
+        THttpClient c = client;   // the channel posts on a copy, as the windows do
+        c.Port = server.Port();
+        return c.Post("127.0.0.1", "admpost.cgi", "text/x-kprot", "GETADMIN();");
+    };
+    {
+        ScriptedHttpServer server({{0, setCookie}}, false);
+        ASSERT_TRUE(post(a, server).Ok);
+        EXPECT_EQ(cookieOf(server.Request()), "");
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ScriptedHttpServer server({{0, std::string(kHead) + "ACK;"}}, false);
+        ASSERT_TRUE(post(a, server).Ok);
+        EXPECT_EQ(cookieOf(server.Request()), "session=abc123");
+    }
+    {
+        SCOPED_TRACE("the other client");
+        ScriptedHttpServer server({{0, std::string(kHead) + "ACK;"}}, false);
+        ASSERT_TRUE(post(b, server).Ok);
+        EXPECT_EQ(cookieOf(server.Request()), "");
+    }
+}
