@@ -21,6 +21,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sys/stat.h>
@@ -53,7 +55,7 @@ mode_t ModeOf(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-std::string Denied(const std::string &path) { return "Cannot create file \"" + path + "\". Permission denied"; }
+std::string Denied(const std::string &path) { return "Cannot create file \"" + path + "\". " + std::strerror(EACCES); }
 
 }  // namespace
 
@@ -304,7 +306,7 @@ private slots:
         QCOMPARE(::chmod(ini.c_str(), 0), 0);
         Start();
         QCOMPARE(boxes->Texts(), (std::vector<std::string>{"The settings file \"" + ini +
-                                                           "\" cannot be read: Permission denied.\r\nThe default "
+                                                           "\" cannot be read: " + std::strerror(EACCES) + ".\r\nThe default "
                                                            "settings are used."}));
         QVERIFY(boxes->Shown()[0].Kind == MsgKind::Warning);
         boxes->Clear();
