@@ -213,7 +213,6 @@ protected:
     bool ValidateBitPosition(int high);
 
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildValuePage();

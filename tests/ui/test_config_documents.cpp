@@ -1,5 +1,6 @@
 // The three configuration documents: new, open, save, validation, enable rules, recipients.
 #include "FileDialog.h"
+#include "KeyFilter.h"
 #include "test_config_support.h"
 
 #include <QTemporaryDir>
@@ -83,7 +84,7 @@ private slots:
         QCOMPARE(Headers(hl->lstTags).size(), 18);
         QVERIFY(!Headers(hl->lstTags).contains(QStringLiteral("Trap")));
         QCOMPARE(Headers(hl->lstTags).at(3), QStringLiteral("Table"));
-        QCOMPARE(hl->txtPass1->maxLength(), 49);
+        QCOMPARE(TypingLimit(hl->txtPass1), 49);
         QCOMPARE(SaveNew(hl, "hl.vlt"), "[GENERAL]\r\nFILETYPE=HL\r\nFILEVERSION=1.0\r\n\r\n[COM]\r\nCOMTYPE=0\r\n"
                                         "BAUD=9600\r\nPARITY=0\r\nSCANTIME=100\r\nMSGTOUT=1000\r\n\r\n" +
                                             kSmtpDefault);

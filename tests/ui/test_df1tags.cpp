@@ -647,6 +647,18 @@ private slots:
         CompareTags(dlg->Tag, t);
     }
 
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("N7/0"));
+            Type(dlg->txtTagName, QStringLiteral("N7_0"));
+            Accept();
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("N7_0"));
+    }
+
     void cancelLeavesTag()
     {
         const int r = Run([this] {

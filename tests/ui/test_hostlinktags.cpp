@@ -3,6 +3,7 @@
 // round trips, the key filters and the text/value operations.
 #include "HostlinkTags.h"
 #include "NumFormat.h"
+#include "PasteDrive.h"
 #include "TagEditorDrive.h"
 #include "UiTestSupport.h"
 
@@ -864,6 +865,54 @@ private slots:
             Type(dlg->txtMaxWrite, QStringLiteral("-1,5;"));
             QCOMPARE(dlg->txtMaxWrite->text(), QStringLiteral("-15"));
         });
+    }
+
+    // Pasted and dropped text obeys the filter the keys obey: a text with a character the box does
+    // not take is refused whole, so "-1" never becomes an address.
+    void keyFiltersHoldForPasteAndDrop()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            Type(dlg->txtAddress, QString());
+            PasteInto(dlg->txtAddress, QStringLiteral("-1"));
+            QCOMPARE(dlg->txtAddress->text(), QString());
+            DropInto(dlg->txtAddress, QStringLiteral("1e3"));
+            QCOMPARE(dlg->txtAddress->text(), QString());
+            PasteInto(dlg->txtAddress, QStringLiteral("12"));
+            QCOMPARE(dlg->txtAddress->text(), QStringLiteral("12"));
+            PasteInto(dlg->txtAddress, QStringLiteral("345"));   // stops at four digits, as typing does
+            QCOMPARE(dlg->txtAddress->text(), QStringLiteral("1234"));
+            Type(dlg->txtUnitID, QStringLiteral("5"));
+            PasteInto(dlg->txtUnitID, QStringLiteral("+"));
+            QCOMPARE(dlg->txtUnitID->text(), QStringLiteral("5"));
+            Pick(dlg->cboType, tFloat);
+            Scaled(*dlg, "", "");
+            PasteInto(dlg->txtFactorA, QStringLiteral("1.5E3"));
+            QCOMPARE(dlg->txtFactorA->text(), QString());
+            PasteInto(dlg->txtFactorA, QStringLiteral("-2.5"));
+            QCOMPARE(dlg->txtFactorA->text(), QStringLiteral("-2.5"));
+            DropInto(dlg->txtFactorB, QStringLiteral("0x10"));
+            QCOMPARE(dlg->txtFactorB->text(), QString());
+            DropInto(dlg->txtFactorB, QStringLiteral("4"));
+            QCOMPARE(dlg->txtFactorB->text(), QStringLiteral("4"));
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Address, 1234);
+        QCOMPARE(dlg->Tag.FactorA, -2.5f);
+        QCOMPARE(dlg->Tag.FactorB, 4.0f);
+    }
+
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            Type(dlg->txtTagName, QStringLiteral("A-B1"));
+            Accept();
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("A-B1"));
     }
 };
 

@@ -1246,6 +1246,18 @@ private slots:
         Run([this] { QCOMPARE(dlg->txtTagName->text(), QStringLiteral("MIXED")); }, 1);
     }
 
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            Type(dlg->txtTagName, QStringLiteral("AB1"));
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("AB1"));
+    }
+
     void enterPressesOkAndKeepsTheFocus()
     {
         Run([this] {
