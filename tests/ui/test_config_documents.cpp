@@ -1,6 +1,7 @@
 // The three configuration documents: new, open, save, validation, enable rules, recipients.
 #include "FileDialog.h"
 #include "KeyFilter.h"
+#include "PasteDrive.h"
 #include "test_config_support.h"
 
 #include <QTemporaryDir>
@@ -251,6 +252,26 @@ private slots:
             QVERIFY(doc->txtUser->isEnabled() && doc->txtPass1->isEnabled() && doc->txtPass2->isEnabled());
             doc->chkEMailEnable->setChecked(false);
             QVERIFY(!doc->txtUser->isEnabled() && !doc->chkAuth->isEnabled());
+        }
+    }
+
+    // The number boxes take digits whichever way they come, typed, pasted or dropped, up to their limit.
+    void numberBoxesTakeDigitsTypedPastedOrDropped()
+    {
+        auto *doc = w.NewDocument<TMDIModbusConfig>(DocKind::Modbus);
+        doc->chkEMailEnable->setChecked(true);
+        for (QLineEdit *e : {doc->txtPacketTout, doc->txtEMailRetries}) {
+            e->clear();
+            PasteInto(e, QStringLiteral("-1"));
+            QCOMPARE(e->text(), QString());
+            DropInto(e, QStringLiteral("1a"));
+            QCOMPARE(e->text(), QString());
+            PasteInto(e, QStringLiteral("1"));
+            QCOMPARE(e->text(), QStringLiteral("1"));
+            QTest::keyClicks(e, QStringLiteral("x2"));
+            QCOMPARE(e->text(), QStringLiteral("12"));
+            PasteInto(e, QStringLiteral("3"));   // past the two digits
+            QCOMPARE(e->text(), QStringLiteral("12"));
         }
     }
 
