@@ -144,8 +144,7 @@ TTagEditorBase::TTagEditorBase(const char *family, const TTextTable &sources, co
     cboType->setMaxVisibleItems(types.Count());
     lblType = Label("Tag Type", "lblType", grpTagConfig);
     txtBitPosition = Named(new QLineEdit(grpTagConfig), "txtBitPosition");
-    txtBitPosition->setMaxLength(2);
-    FilterInteger(txtBitPosition);
+    FilterInteger(txtBitPosition, 2);
     lblBitPosition = Label("Position (Bit)", "lblBitPosition", grpTagConfig);
     auto *nameRow = new QWidget(grpTagConfig);
     auto *nameLayout = new QHBoxLayout(nameRow);
@@ -268,7 +267,10 @@ void TTagEditorBase::AddConfigRow(QLabel *label, QWidget *control)
     configGrid_->setRowStretch(configRows_, 1);
 }
 
-void TTagEditorBase::FilterInteger(QLineEdit *edit) { SetKeyFilter(edit, &OnIntegerKeyPressGeneral); }
+void TTagEditorBase::FilterInteger(QLineEdit *edit, int maxLength)
+{
+    SetKeyFilter(edit, &OnIntegerKeyPressGeneral, maxLength);
+}
 
 void TTagEditorBase::FilterFloat(QLineEdit *edit) { SetKeyFilter(edit, &OnFloatKeyPressGeneral); }
 

@@ -2,6 +2,7 @@
 // tag, the rules it shares with the Hostlink editor, every refusal in order, the tags built for
 // each source and their kind, edit round trips and the text/value operations.
 #include "DF1Tags.h"
+#include "KeyFilter.h"
 #include "NumFormat.h"
 #include "TagEditorDrive.h"
 #include "UiTestSupport.h"
@@ -301,9 +302,9 @@ private slots:
         QCOMPARE(dlg->lblFileNumber->text(), QStringLiteral("File Number"));
         QCOMPARE(dlg->lblWordNumber->text(), QStringLiteral("Word Number"));
         QCOMPARE(dlg->lblBitPosition->text(), QStringLiteral("Position (bit)"));
-        QCOMPARE(dlg->txtFileNumber->maxLength(), 5);
-        QCOMPARE(dlg->txtWordNumber->maxLength(), 5);
-        QCOMPARE(dlg->txtBitPosition->maxLength(), 2);
+        QCOMPARE(TypingLimit(dlg->txtFileNumber), 5);
+        QCOMPARE(TypingLimit(dlg->txtWordNumber), 5);
+        QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->txtTagName->maxLength(), 15);
         QCOMPARE(dlg->chkAlarmValue->text(), QStringLiteral("Alarm by Value (Integer and Floats)"));
         QCOMPARE(dlg->chkAlarmEdge->text(), QStringLiteral("Alarm by edge (Digital)"));

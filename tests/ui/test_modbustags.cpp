@@ -2,6 +2,7 @@
 // in order, the address formats with their warning, the tags built for each source and their kind,
 // edit round trips, the key filters and the text/value operations.
 #include "InternalTags.h"
+#include "KeyFilter.h"
 #include "ModbusTags.h"
 #include "ModbusTagsAddress.h"
 #include "NumFormat.h"
@@ -370,7 +371,7 @@ private slots:
         QCOMPARE(dlg->btnCancel->text(), QStringLiteral("Cancel"));
         QCOMPARE(dlg->txtTagName->maxLength(), 15);
         QCOMPARE(dlg->txtUnitID->maxLength(), 3);
-        QCOMPARE(dlg->txtBitPosition->maxLength(), 2);
+        QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->cboType->maxVisibleItems(), 9);
         for (QWidget *w : {static_cast<QWidget *>(dlg->cboSource), static_cast<QWidget *>(dlg->txtTagName),
                            static_cast<QWidget *>(dlg->txtAddress), static_cast<QWidget *>(dlg->chk32Bit),
