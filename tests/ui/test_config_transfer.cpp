@@ -585,7 +585,17 @@ private slots:
                  doc->txtPass1->setText(QStringLiteral("secret"));
                  doc->txtEMailServer->setText(QStringLiteral("mail/plant.test"));
              },
-             "Invalid SMTP Server.", doc->txtEMailServer}};
+             "Invalid SMTP Server.", doc->txtEMailServer},
+            {[doc] {
+                 doc->txtEMailServer->setText(QStringLiteral("mail.plant.test"));
+                 doc->txtEMailSender->setText(QStringLiteral("velto/1@plant.test"));
+             },
+             "Invalid E-mail Address.", doc->txtEMailSender},
+            {[doc] {
+                 doc->txtEMailSender->setText(QStringLiteral("velto@plant.test"));
+                 doc->lstEMailRecipients->item(1)->setText(QStringLiteral("b/c@plant.test"));
+             },
+             "Invalid E-mail Address.", doc->lstEMailRecipients}};
         for (const Case &c : cases) {
             c.set();
             doc->PageControl->setCurrentIndex(2);
