@@ -1,6 +1,7 @@
 #include "EMail.h"
 #include "DialogButtons.h"
 
+#include "KeyFilter.h"
 #include "MsgBox.h"
 #include "QtStr.h"
 #include "Utiles.h"
@@ -24,7 +25,7 @@ TfrmEmail::TfrmEmail(QWidget *parent) : QDialog(parent)
 
     txtEMail = new QLineEdit(this);
     txtEMail->setObjectName(QStringLiteral("txtEMail"));
-    txtEMail->setMaxLength(50);
+    SetTypingLimit(txtEMail, 50);
     txtEMail->setMinimumWidth(300);
     lblEMail = new QLabel(QStringLiteral("E-Mail"), this);
     lblEMail->setObjectName(QStringLiteral("lblEMail"));

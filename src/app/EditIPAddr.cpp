@@ -1,5 +1,6 @@
 #include "EditIPAddr.h"
 
+#include "KeyFilter.h"
 #include "NumFormat.h"
 #include "QtStr.h"
 #include "StrUtils.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QRegularExpressionValidator>
 
 namespace vxt {
 
@@ -148,7 +148,6 @@ TEditIPAddr::TEditIPAddr(QWidget *parent) : QWidget(parent)
 
     const int boxHeight = height() - 2;
     const QFont font = BoxFont(this->font(), boxHeight);
-    auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
     for (int i = 0; i < 4; ++i) {
         QLineEdit *box = new QLineEdit(panel_);
         box->setObjectName(QStringLiteral("Box%1").arg(i));
@@ -156,7 +155,7 @@ TEditIPAddr::TEditIPAddr(QWidget *parent) : QWidget(parent)
         box->setFrame(false);
         box->setAlignment(Qt::AlignCenter);
         box->setMaxLength(3);
-        box->setValidator(digits);
+        SetKeyFilter(box, [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
         box->setFont(font);
         box->setTextMargins(0, 0, 0, 0);
         box->setGeometry(kBoxX[i], 1, kBoxWidth, boxHeight);

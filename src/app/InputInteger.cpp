@@ -9,7 +9,6 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +30,7 @@ TfrmInputInteger::TfrmInputInteger(QWidget *parent) : QDialog(parent)
     txtValue = new QLineEdit(grpValue);
     txtValue->setObjectName(QStringLiteral("txtValue"));
     txtValue->setMaxLength(8);
-    txtValue->installEventFilter(this);
+    SetKeyFilter(txtValue, &TfrmInputInteger::txtValueKeyPress);
     lblValue = new QLabel(grpValue);
     lblValue->setObjectName(QStringLiteral("lblValue"));
     lblValue->setBuddy(txtValue);
@@ -79,14 +78,6 @@ void TfrmInputInteger::btnOkClick()
 bool TfrmInputInteger::txtValueKeyPress(QChar key)
 {
     return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QChar(8);
-}
-
-bool TfrmInputInteger::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtValue && event->type() == QEvent::KeyPress &&
-        KeyRefused(static_cast<QKeyEvent *>(event), [this](QChar c) { return txtValueKeyPress(c); }))
-        return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmInputInteger::showEvent(QShowEvent *event)

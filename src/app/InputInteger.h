@@ -36,7 +36,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 extern TfrmInputInteger *frmInputInteger;

@@ -33,6 +33,16 @@ TfrmProperties *frmProperties = nullptr;
 
 namespace {
 
+// False, with the field named and focused, when a text typed for the device would reach it changed.
+bool Carries(QTabWidget *pages, QWidget *page, QLineEdit *edit, const char *field)
+{
+    if (KProtCarries(StdStr(edit->text()))) return true;
+    pages->setCurrentWidget(page);
+    ShowError(KProtRefusal(field));
+    edit->setFocus();
+    return false;
+}
+
 // A box the user emptied or an address the device sent badly is simply not a valid host.
 bool ValidHost(TEditIPAddr *box)
 {
@@ -378,6 +388,12 @@ bool TfrmProperties::IsValidNetwork()
 void TfrmProperties::ConfigureNetwork()
 {
     if (!IsValidNetwork()) return;
+    if (IsFullyConfigurable() &&
+        !(Carries(pgeProperties, tabNetwork, txtHostname, "Host name") &&
+          Carries(pgeProperties, tabSNMP, txtRead, "Read Community") &&
+          Carries(pgeProperties, tabSNMP, txtWrite, "Write Community") &&
+          Carries(pgeProperties, tabSNMP, txtTrap, "Trap Community")))
+        return;
     if (frmPassword->exec() != QDialog::Accepted) return;
     const bool dhcp = chkEnableDHCP->isChecked();
     auto address = [dhcp](TEditIPAddr *box) { return dhcp ? std::string("0.0.0.0") : box->Text(); };
@@ -424,6 +440,9 @@ void TfrmProperties::ConfigureUser()
         txtUserPassword->setFocus();
         return;
     }
+    if (!Carries(pgeProperties, tabUsers, txtUsername, "Username") ||
+        !Carries(pgeProperties, tabUsers, txtUserPassword, "Password"))
+        return;
     if (txtUsername->text().isEmpty()) ShowWarning("An empty Username will disable Authentication.");
     if (frmPassword->exec() != QDialog::Accepted) return;
     if (frmPassword->Password != AdminPassword) {
@@ -447,6 +466,7 @@ void TfrmProperties::ConfigureAdmin()
         txtAdminPassword->setFocus();
         return;
     }
+    if (!Carries(pgeProperties, tabUsers, txtAdminPassword, "Password")) return;
     if (frmPassword->exec() != QDialog::Accepted) return;
     if (frmPassword->Password != AdminPassword) {
         ShowError("Not valid Password.");

@@ -4,6 +4,7 @@
 #include "EMail.h"
 #include "FileUtils.h"
 #include "InputInteger.h"
+#include "KProt.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "QtStr.h"
@@ -145,6 +146,16 @@ bool TMDIGatewayConfig::SaveAs()
 bool TMDIGatewayConfig::SendToVelto(const TDeviceData &device)
 {
     if (!Validate()) return true;
+    // A tag name the message cannot carry stops the send before anything is asked or sent.
+    for (int i = 0; i < GetTagCount(); ++i) {
+        try {
+            CheckRowName(RowTexts(i), Family);
+        } catch (const ETagRowError &) {
+            PageControl->setCurrentIndex(2);
+            lstTags->selectRow(i);
+            throw;
+        }
+    }
     BeforeSend(device);
     PrepareSend();
     // Only Yes sends: a box closed any other way overwrites nothing on the device.
@@ -217,12 +228,16 @@ bool TMDIGatewayConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&fo
                 return false;
             }
         return true;
+    // The user name and password go to the device whatever the boxes, so a "/" is refused either way.
     case ValidateCheck::User:
         focus = txtUser;
-        return !auth || !txtUser->text().isEmpty();
+        return (!auth || !txtUser->text().isEmpty()) && KProtCarries(StdStr(txtUser->text()));
     case ValidateCheck::Password:
         focus = txtPass1;
         return !auth || txtPass1->text() == txtPass2->text();
+    case ValidateCheck::PasswordText:
+        focus = txtPass1;
+        return KProtCarries(StdStr(txtPass1->text()));
     }
     return true;
 }
@@ -359,9 +374,10 @@ void TMDIGatewayConfig::SetEmailConfig(const TEmailConfig &c)
     e.Auth = c.Auth;
     e.User = c.User;
     e.Pass = e.PassConfirm = c.Pass;
-    // Recipients keep their slots on the device; the list shows the addresses in use.
-    for (int i = 0; i < int(c.Recipients.size()); ++i)
-        if (!c.Recipients[size_t(i)].empty()) e.Recipients.push_back(c.Recipients[size_t(i)]);
+    // The count says which slots are in use; an empty slot among them shows as an empty line,
+    // which Validate then refuses, rather than moving the addresses after it up.
+    const int count = std::clamp(c.RecipientCount, 0, int(c.Recipients.size()));
+    for (int i = 0; i < count; ++i) e.Recipients.push_back(c.Recipients[size_t(i)]);
     EmailToPage(e);
 }
 

@@ -146,8 +146,6 @@ protected:
     void WireEnableRulesToEveryControl();
     void WatchEdit(QLineEdit *edit);
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void BuildSerialPage();
     void BuildEmailPage();

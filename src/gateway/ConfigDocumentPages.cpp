@@ -2,6 +2,7 @@
 #include "ConfigDocument.h"
 
 #include "GatewayTables.h"
+#include "KeyFilter.h"
 #include "PasswordEdit.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -120,25 +120,12 @@ QLineEdit *TMDIGatewayConfig::IntegerEdit(const char *name, int maxLength, const
                                           TUpDown **upDown)
 {
     auto *e = WithName(new QLineEdit, name);
-    e->setMaxLength(maxLength);
+    SetKeyFilter(e, &TMDIGatewayConfig::OnIntegerKeyPressGeneral, maxLength);
     e->setFixedWidth(48);
     e->setAlignment(Qt::AlignRight);
-    e->installEventFilter(this);
     WatchEdit(e);
     *upDown = WithName(new TUpDown(e, min, max), upDownName);
     return e;
-}
-
-bool TMDIGatewayConfig::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit *>(watched)) {
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        // Control keys (navigation, delete, paste) pass; a typed character only when it is a digit.
-        if (!text.isEmpty() && text.at(0) >= QLatin1Char(' ') && text.at(0) != QChar(0x7f) &&
-            !OnIntegerKeyPressGeneral(text.at(0)))
-            return true;
-    }
-    return TMDIChild::eventFilter(watched, event);
 }
 
 void TMDIGatewayConfig::BuildPages()
@@ -238,7 +225,7 @@ void TMDIGatewayConfig::BuildEmailPage()
     chkAuth = WithName(new QCheckBox(QStringLiteral("Server requires authentication")), "chkAuth");
     auto textEdit = [this](const char *name, int maxLength) {
         auto *e = WithName(new QLineEdit, name);
-        e->setMaxLength(maxLength);
+        SetTypingLimit(e, maxLength);
         WatchEdit(e);
         return e;
     };

@@ -45,7 +45,9 @@ struct TComKey {
 };
 
 // The document checks, each family has its own order and texts.
-enum class ValidateCheck { PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, Password };
+enum class ValidateCheck {
+    PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, Password, PasswordText
+};
 
 struct TCheckText {
     ValidateCheck Check;

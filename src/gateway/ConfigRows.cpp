@@ -2,6 +2,7 @@
 
 #include "ConfigFamily.h"
 #include "GatewayTables.h"
+#include "KProt.h"
 #include "NumFormat.h"
 
 namespace vxt {
@@ -20,6 +21,10 @@ public:
                                       row.empty() ? "" : row[0].c_str()));
     }
     const std::string &Text(size_t i) const { return row_[i]; }
+    void NameCarries() const
+    {
+        if (!KProtCarries(row_[0])) Fail(0);
+    }
     bool Yes(size_t i) const { return row_[i] == "Yes"; }
     int32_t Int(size_t i) const { return Int(i, row_[i]); }
     int32_t Int(size_t i, const std::string &text) const
@@ -216,5 +221,7 @@ void DF1RowToTag(const TTagRow &row, TDF1TagConfig &tag)
     ReadValueTexts(r, t);
     tag = t;
 }
+
+void CheckRowName(const TTagRow &row, const TFamilyDesc &family) { RowReader(row, family).NameCarries(); }
 
 }  // namespace vxt

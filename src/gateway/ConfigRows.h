@@ -31,4 +31,8 @@ void ModbusRowToTag(const TTagRow &row, TModbusTagConfig &tag);
 void HostlinkRowToTag(const TTagRow &row, THostlinkTagConfig &tag);
 void DF1RowToTag(const TTagRow &row, TDF1TagConfig &tag);
 
+struct TFamilyDesc;
+// Raise ETagRowError, naming the tag, when its name would not reach the device unchanged.
+void CheckRowName(const TTagRow &row, const TFamilyDesc &family);
+
 }  // namespace vxt

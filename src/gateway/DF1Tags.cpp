@@ -30,7 +30,6 @@ QLineEdit *NumberEdit(const char *name, QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setMaxLength(5);
     return e;
 }
 
@@ -46,8 +45,8 @@ TfrmDF1Tags::TfrmDF1Tags(QWidget *parent) : TPlcTagEditor("DF1", DF1::SourceTabl
     lblFileType->setObjectName(QStringLiteral("lblFileType"));
     txtFileNumber = NumberEdit("txtFileNumber", grpTagConfig);
     txtWordNumber = NumberEdit("txtWordNumber", grpTagConfig);
-    FilterInteger(txtFileNumber);
-    FilterInteger(txtWordNumber);
+    FilterInteger(txtFileNumber, 5);
+    FilterInteger(txtWordNumber, 5);
     lblFileNumber = new QLabel(QStringLiteral("File Number"), grpTagConfig);
     lblFileNumber->setObjectName(QStringLiteral("lblFileNumber"));
     lblWordNumber = new QLabel(QStringLiteral("Word Number"), grpTagConfig);

@@ -27,8 +27,7 @@ TfrmHostlinkTags::TfrmHostlinkTags(QWidget *parent) : TPlcTagEditor("Hostlink", 
     setObjectName(QStringLiteral("frmHostlinkTags"));
     txtUnitID = new QLineEdit(grpTagConfig);
     txtUnitID->setObjectName(QStringLiteral("txtUnitID"));
-    txtUnitID->setMaxLength(2);
-    FilterInteger(txtUnitID);
+    FilterInteger(txtUnitID, 2);
     lblUnitID = new QLabel(QStringLiteral("Hostlink Unit ID (Slave)"), grpTagConfig);
     lblUnitID->setObjectName(QStringLiteral("lblUnitID"));
     cboHostlinkFunction = new QComboBox(grpTagConfig);
@@ -38,8 +37,7 @@ TfrmHostlinkTags::TfrmHostlinkTags(QWidget *parent) : TPlcTagEditor("Hostlink", 
     lblHostlinkFunction->setObjectName(QStringLiteral("lblHostlinkFunction"));
     txtAddress = new QLineEdit(grpTagConfig);
     txtAddress->setObjectName(QStringLiteral("txtAddress"));
-    txtAddress->setMaxLength(4);
-    FilterInteger(txtAddress);
+    FilterInteger(txtAddress, 4);
     lblAddress = new QLabel(QStringLiteral("Register Address"), grpTagConfig);
     lblAddress->setObjectName(QStringLiteral("lblAddress"));
 

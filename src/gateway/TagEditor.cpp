@@ -2,6 +2,7 @@
 
 #include "GatewayTables.h"
 #include "InternalTags.h"
+#include "KProt.h"
 #include "KeyFilter.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -15,7 +16,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -32,9 +32,6 @@
 namespace vxt {
 
 namespace {
-
-const char *kKeyFilter = "vxtKeyFilter";
-enum { kFilterInteger = 1, kFilterFloat = 2 };
 
 // Tag names are stored in upper case as they are typed. Only letters whose capital is still a
 // Latin-1 character change, so the name survives the 8-bit conversion.
@@ -147,8 +144,7 @@ TTagEditorBase::TTagEditorBase(const char *family, const TTextTable &sources, co
     cboType->setMaxVisibleItems(types.Count());
     lblType = Label("Tag Type", "lblType", grpTagConfig);
     txtBitPosition = Named(new QLineEdit(grpTagConfig), "txtBitPosition");
-    txtBitPosition->setMaxLength(2);
-    FilterInteger(txtBitPosition);
+    FilterInteger(txtBitPosition, 2);
     lblBitPosition = Label("Position (Bit)", "lblBitPosition", grpTagConfig);
     auto *nameRow = new QWidget(grpTagConfig);
     auto *nameLayout = new QHBoxLayout(nameRow);
@@ -271,17 +267,12 @@ void TTagEditorBase::AddConfigRow(QLabel *label, QWidget *control)
     configGrid_->setRowStretch(configRows_, 1);
 }
 
-void TTagEditorBase::FilterInteger(QLineEdit *edit)
+void TTagEditorBase::FilterInteger(QLineEdit *edit, int maxLength)
 {
-    edit->setProperty(kKeyFilter, int(kFilterInteger));
-    edit->installEventFilter(this);
+    SetKeyFilter(edit, &OnIntegerKeyPressGeneral, maxLength);
 }
 
-void TTagEditorBase::FilterFloat(QLineEdit *edit)
-{
-    edit->setProperty(kKeyFilter, int(kFilterFloat));
-    edit->installEventFilter(this);
-}
+void TTagEditorBase::FilterFloat(QLineEdit *edit) { SetKeyFilter(edit, &OnFloatKeyPressGeneral); }
 
 bool TTagEditorBase::OnIntegerKeyPressGeneral(QChar key)
 {
@@ -292,16 +283,6 @@ bool TTagEditorBase::OnFloatKeyPressGeneral(QChar key)
 {
     return OnIntegerKeyPressGeneral(key) || key == QLatin1Char('-') || key == QLatin1Char('.') ||
            key == QLatin1Char(DecimalSeparator());
-}
-
-bool TTagEditorBase::eventFilter(QObject *watched, QEvent *event)
-{
-    const int filter = event->type() == QEvent::KeyPress ? watched->property(kKeyFilter).toInt() : 0;
-    if (filter && KeyRefused(static_cast<QKeyEvent *>(event), [this, filter](QChar c) {
-            return filter == kFilterInteger ? OnIntegerKeyPressGeneral(c) : OnFloatKeyPressGeneral(c);
-        }))
-        return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 void TTagEditorBase::AlignFieldColumns()
@@ -373,6 +354,12 @@ void TTagEditorBase::PageChanged(int index)
 
 void TTagEditorBase::btnOkClick()
 {
+    if (!KProtCarries(TagName())) {
+        ShowError(KProtRefusal("Tag Name"));
+        pgeTags->setCurrentWidget(tabTagConfig);
+        txtTagName->setFocus();
+        return;
+    }
     if (!Validate()) return;
     // The checks leave nothing to convert that fails; should one slip through, its error is shown
     // and the dialog stays open with the tag untouched.

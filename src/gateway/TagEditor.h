@@ -178,8 +178,8 @@ protected:
     void AddConfigRow(QLabel *label, QWidget *control);
     // The alarm page's box; the family lays out the alarm controls in it.
     QGridLayout *AlarmGrid() const { return alarmGrid_; }
-    // Makes an edit take integers or reals as typed.
-    void FilterInteger(QLineEdit *edit);
+    // Makes an edit take integers or reals as typed; `maxLength` limits typing, not values loaded.
+    void FilterInteger(QLineEdit *edit, int maxLength = 0);
     void FilterFloat(QLineEdit *edit);
 
     // A stored code as a list index; the first row for a code outside the list.
@@ -213,7 +213,6 @@ protected:
     bool ValidateBitPosition(int high);
 
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildValuePage();

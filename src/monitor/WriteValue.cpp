@@ -9,12 +9,12 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace vxt {
@@ -34,8 +34,7 @@ TfrmWriteValue::TfrmWriteValue(QWidget *parent) : QDialog(parent)
     lblValue->setObjectName(QStringLiteral("lblValue"));
     txtValue = new QLineEdit(grpWriteValue);
     txtValue->setObjectName(QStringLiteral("txtValue"));
-    txtValue->setMaxLength(12);
-    txtValue->installEventFilter(this);
+    SetKeyFilter(txtValue, [this](QChar c) { return txtValueKeyPress(c); }, 12);
     lblValue->setBuddy(txtValue);
     rdoOn = new QRadioButton(QStringLiteral("ON"), grpWriteValue);
     rdoOn->setObjectName(QStringLiteral("rdoOn"));
@@ -113,14 +112,6 @@ bool TfrmWriteValue::txtValueKeyPress(QChar key) const
 {
     if (key.unicode() > 0xFF) return Kind == KindDigital;
     return WriteValueKeyAllowed(Kind, char(key.unicode()));
-}
-
-bool TfrmWriteValue::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtValue && event->type() == QEvent::KeyPress &&
-        KeyRefused(static_cast<QKeyEvent *>(event), [this](QChar c) { return txtValueKeyPress(c); }))
-        return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmWriteValue::showEvent(QShowEvent *event)

@@ -42,7 +42,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 extern TfrmWriteValue *frmWriteValue;

@@ -50,6 +50,10 @@ std::string KProtUnescape(const std::string &raw)
     return r;
 }
 
+bool KProtCarries(const std::string &value) { return value.find('/') == std::string::npos; }
+
+std::string KProtRefusal(const std::string &field) { return "The " + field + " cannot contain \"/\"."; }
+
 void TPacket::SetCommand(const std::string &name) { Text = UpperCase(name) + "();"; }
 
 void TPacket::AddValue(const std::string &key, const std::string &value)

@@ -45,4 +45,10 @@ std::string KProtEscape(const std::string &value);
 // Reads the codes back; any other "/" and the two characters after it yield nothing.
 std::string KProtUnescape(const std::string &raw);
 
+// "/" has no code, so a value holding it reaches the device changed. A text the user gives for a
+// device goes out only when this holds; the texts the device sends are read as they come.
+bool KProtCarries(const std::string &value);
+// The refusal of such a text, naming its field: The Tag Name cannot contain "/".
+std::string KProtRefusal(const std::string &field);
+
 }  // namespace vxt

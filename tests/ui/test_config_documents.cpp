@@ -1,5 +1,7 @@
 // The three configuration documents: new, open, save, validation, enable rules, recipients.
 #include "FileDialog.h"
+#include "KeyFilter.h"
+#include "PasteDrive.h"
 #include "test_config_support.h"
 
 #include <QTemporaryDir>
@@ -83,7 +85,7 @@ private slots:
         QCOMPARE(Headers(hl->lstTags).size(), 18);
         QVERIFY(!Headers(hl->lstTags).contains(QStringLiteral("Trap")));
         QCOMPARE(Headers(hl->lstTags).at(3), QStringLiteral("Table"));
-        QCOMPARE(hl->txtPass1->maxLength(), 49);
+        QCOMPARE(TypingLimit(hl->txtPass1), 49);
         for (QLineEdit *e : {hl->txtPass1, hl->txtPass2}) {   // masked with "*", as every password box
             QCOMPARE(e->echoMode(), QLineEdit::Password);
             QCOMPARE(e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e), int('*'));
@@ -254,6 +256,26 @@ private slots:
             QVERIFY(doc->txtUser->isEnabled() && doc->txtPass1->isEnabled() && doc->txtPass2->isEnabled());
             doc->chkEMailEnable->setChecked(false);
             QVERIFY(!doc->txtUser->isEnabled() && !doc->chkAuth->isEnabled());
+        }
+    }
+
+    // The number boxes take digits whichever way they come, typed, pasted or dropped, up to their limit.
+    void numberBoxesTakeDigitsTypedPastedOrDropped()
+    {
+        auto *doc = w.NewDocument<TMDIModbusConfig>(DocKind::Modbus);
+        doc->chkEMailEnable->setChecked(true);
+        for (QLineEdit *e : {doc->txtPacketTout, doc->txtEMailRetries}) {
+            e->clear();
+            PasteInto(e, QStringLiteral("-1"));
+            QCOMPARE(e->text(), QString());
+            DropInto(e, QStringLiteral("1a"));
+            QCOMPARE(e->text(), QString());
+            PasteInto(e, QStringLiteral("1"));
+            QCOMPARE(e->text(), QStringLiteral("1"));
+            QTest::keyClicks(e, QStringLiteral("x2"));
+            QCOMPARE(e->text(), QStringLiteral("12"));
+            PasteInto(e, QStringLiteral("3"));   // past the two digits
+            QCOMPARE(e->text(), QStringLiteral("12"));
         }
     }
 

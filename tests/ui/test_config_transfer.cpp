@@ -1,8 +1,11 @@
 // Sending configurations to the emulated device and getting them back, with the requests it recorded.
 #include "Emulator.h"
+#include "FileDialog.h"
+#include "KeyFilter.h"
 #include "test_config_support.h"
 
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -466,6 +469,186 @@ private slots:
         QCOMPARE(got->cboDataBits->currentText(), QStringLiteral("7"));
         QCOMPARE(got->cboParity->currentText(), QStringLiteral("Even"));
         QCOMPARE(got->cboErrorMethod->currentText(), QStringLiteral("BCC"));
+    }
+
+    // What the device holds beyond what the boxes let one type is shown whole: Validate refuses it
+    // with its own messages instead of the cut value passing, and typing still stops at the limit.
+    void aGetShowsTheDevicesValuesWhole()
+    {
+        const QString password = QStringLiteral("pass-word-").repeated(3);
+        QVERIFY(SetDeviceConfig(kMB, QJsonObject{
+            {"com", QJsonObject{{"PKTTOUT", 100}}},
+            {"smtp", QJsonObject{{"ENABLE", true}, {"SERVER", "mail.plant.test"}, {"TIMEOUT", 1000}, {"RETRIES", 150},
+                                 {"FROM", "velto@plant.test"}, {"AUTH", true}, {"USER", "op"}, {"PASS", password}}}}));
+        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
+        MessageBoxRecorder boxes;
+        std::vector<TransferRun> runs;
+        DriveTransfer(frmTransferModbusConfig, &runs);
+        w.form->ConfigurationGetFromVeltoExecute();
+        QCOMPARE(runs.size(), size_t(1));
+        QVERIFY(runs[0].completed);
+        auto *got = dynamic_cast<TMDIModbusConfig *>(w.form->ActiveDocument());
+        QVERIFY(got);
+        QCOMPARE(got->txtPacketTout->text(), QStringLiteral("100"));
+        QCOMPARE(got->txtEMailTimeout->text(), QStringLiteral("1000"));
+        QCOMPARE(got->txtEMailRetries->text(), QStringLiteral("150"));
+        QCOMPARE(got->txtPass1->text(), password);
+        QCOMPARE(got->txtPass2->text(), password);
+
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form));
+        const std::vector<std::pair<QLineEdit *, const char *>> refusals = {
+            {got->txtPacketTout, "Invalid Packet Timeout."},
+            {got->txtEMailTimeout, "Invalid E-Mail Delivery Timeout."},
+            {got->txtEMailRetries, "Invalid E-Mail Delivery Retries."}};
+        for (const auto &[edit, message] : refusals) {
+            boxes.Clear();
+            QVERIFY(!got->Validate());
+            QCOMPARE(boxes.Texts(), std::vector<std::string>{message});
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(edit));
+            // Typing stops at the box's limit again.
+            edit->clear();
+            QTest::keyClicks(edit, QStringLiteral("12345"));
+            QCOMPARE(edit->text().size(), TypingLimit(edit));
+            edit->setText(QStringLiteral("20"));
+        }
+        boxes.Clear();
+        QVERIFY(got->Validate());
+
+        // The whole password goes back to the device.
+        QVERIFY(emu->clearRequests());
+        runs.clear();
+        DriveTransfer(frmTransferModbusConfig, &runs);
+        w.form->ConfigurationSendToVeltoExecute();
+        QCOMPARE(runs.size(), size_t(1));
+        QVERIFY(runs[0].completed);
+        QCOMPARE(Requests()[2].body, QByteArray("SETSMTP(ENABLE=1,SERVER=mail.plant.test,TIMEOUT=20,RETRIES=20,"
+                                                "RETRYINT=10,FROM=velto@plant.test,AUTH=1,USER=op,PASS=") +
+                                         password.toLatin1() + ",);");
+    }
+
+    // Recipient i of the device's record is line i of the list, for i below the record's count:
+    // a gap is kept as an empty line, which Validate then points at.
+    void aGetListsTheRecipientsByTheirCount()
+    {
+        QVERIFY(SetDeviceConfig(kDF, QJsonObject{{"recipients", QJsonArray{"a@plant.test", "", "c@plant.test"}}}));
+        Connect(kDF, "Velto-10-DF1", "2.0.5-SN", "127.0.0.4", 2);
+        MessageBoxRecorder boxes;
+        std::vector<TransferRun> runs;
+        DriveTransfer(frmTransferDF1Config, &runs);
+        w.form->ConfigurationGetFromVeltoExecute();
+        QCOMPARE(runs.size(), size_t(1));
+        QVERIFY(runs[0].completed);
+        QCOMPARE(frmTransferDF1Config->Config.Email.RecipientCount, 2);
+        auto *got = dynamic_cast<TMDIDF1Config *>(w.form->ActiveDocument());
+        QVERIFY(got);
+        QStringList lines;
+        for (int i = 0; i < got->lstEMailRecipients->count(); ++i) lines << got->lstEMailRecipients->item(i)->text();
+        QCOMPARE(lines, (QStringList{"a@plant.test", ""}));
+        boxes.Clear();
+        QVERIFY(!got->Validate());
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The E-mail Address is not valid."});
+        QCOMPARE(got->lstEMailRecipients->currentRow(), 1);
+    }
+
+    // "/" has no code in a message: an SMTP text holding one is refused with its field's message
+    // and focus, and nothing is sent.
+    void aSlashInAnSmtpTextSendsNothing()
+    {
+        TMDIModbusConfig *doc = ModbusDocument();
+        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
+        QVERIFY(QTest::qWaitForWindowActive(w.form));
+        QVERIFY(emu->clearRequests());
+        MessageBoxRecorder boxes;
+        struct Case {
+            std::function<void()> set;
+            const char *message;
+            QWidget *focus;
+        };
+        const std::vector<Case> cases = {
+            {[doc] { doc->txtUser->setText(QStringLiteral("op/1")); }, "Invalid SMTP Username", doc->txtUser},
+            {[doc] {
+                 doc->txtUser->setText(QStringLiteral("op"));
+                 doc->txtPass1->setText(QStringLiteral("se/cret"));
+                 doc->txtPass2->setText(QStringLiteral("se/cret"));
+             },
+             "The SMTP Password cannot contain \"/\".", doc->txtPass1},
+            // Relaying off: the texts still travel, so they are still refused (as the server is,
+            // its box disabled alike).
+            {[doc] {
+                 doc->chkEMailEnable->setChecked(false);
+                 doc->txtPass2->setText(QString());
+             },
+             "The SMTP Password cannot contain \"/\".", nullptr},
+            {[doc] {
+                 doc->chkEMailEnable->setChecked(true);
+                 doc->txtPass1->setText(QStringLiteral("secret"));
+                 doc->txtEMailServer->setText(QStringLiteral("mail/plant.test"));
+             },
+             "Invalid SMTP Server.", doc->txtEMailServer},
+            {[doc] {
+                 doc->txtEMailServer->setText(QStringLiteral("mail.plant.test"));
+                 doc->txtEMailSender->setText(QStringLiteral("velto/1@plant.test"));
+             },
+             "Invalid E-mail Address.", doc->txtEMailSender},
+            {[doc] {
+                 doc->txtEMailSender->setText(QStringLiteral("velto@plant.test"));
+                 doc->lstEMailRecipients->item(1)->setText(QStringLiteral("b/c@plant.test"));
+             },
+             "Invalid E-mail Address.", doc->lstEMailRecipients}};
+        for (const Case &c : cases) {
+            c.set();
+            doc->PageControl->setCurrentIndex(2);
+            boxes.Clear();
+            w.form->ConfigurationSendToVeltoExecute();
+            QCOMPARE(boxes.Texts(), std::vector<std::string>{c.message});
+            QCOMPARE(doc->PageControl->currentIndex(), 1);
+            if (c.focus) QCOMPARE(QApplication::focusWidget(), c.focus);
+        }
+        QVERIFY(Requests().isEmpty());
+    }
+
+    // A file written elsewhere can hold "/" where the device cannot take it: the send stops with the
+    // field's message, then with the tag's row message, and nothing goes out.
+    void aFileHoldingASlashIsRefusedAtSend()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("slash.vlt"));
+        TMDIModbusConfig *doc = ModbusDocument();
+        SetNextFileName(path.toStdString());
+        QVERIFY(doc->SaveAs());
+        ClearNextFileName();
+        std::string bytes = ReadBytes(path);
+        for (const auto &[from, to] : {std::pair<std::string, std::string>{"NAME=TANK1\r\n", "NAME=TANK/1\r\n"},
+                                       {"PASS=se,cret\r\n", "PASS=se/cret\r\n"}}) {
+            const size_t at = bytes.find(from);
+            QVERIFY(at != std::string::npos);
+            bytes.replace(at, from.size(), to);
+        }
+        WriteBytes(path, bytes);
+        auto *opened = dynamic_cast<TMDIModbusConfig *>(w.form->CreateDocument(DocKind::Modbus));
+        opened->Open(path.toStdString());
+        QCOMPARE(opened->TagName(0), std::string("TANK/1"));
+        QCOMPARE(w.form->ActiveDocument(), static_cast<TMDIChild *>(opened));
+        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
+        QVERIFY(QTest::qWaitForWindowActive(w.form));
+        QVERIFY(emu->clearRequests());
+        MessageBoxRecorder boxes;
+        w.form->ConfigurationSendToVeltoExecute();
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The SMTP Password cannot contain \"/\"."});
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(opened->txtPass1));
+
+        opened->txtPass1->setText(QStringLiteral("secret"));
+        opened->txtPass2->setText(QStringLiteral("secret"));
+        boxes.Clear();
+        w.form->ConfigurationSendToVeltoExecute();
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Tag \"TANK/1\" has a value that is not valid in \"Name\": "
+                                                         "\"TANK/1\".\r\nDelete this Tag and add it again."});
+        QVERIFY(boxes.Shown()[0].Kind == MsgKind::Error);
+        QCOMPARE(opened->PageControl->currentIndex(), 2);
+        QCOMPARE(opened->SelectedTagIndex(), 0);
+        QVERIFY(!frmTransferModbusConfig->isVisible());
+        QVERIFY(Requests().isEmpty());
     }
 
     void moreThan128TagsAreNotFetched()

@@ -2,6 +2,7 @@
 // tag, the rules it shares with the Hostlink editor, every refusal in order, the tags built for
 // each source and their kind, edit round trips and the text/value operations.
 #include "DF1Tags.h"
+#include "KeyFilter.h"
 #include "NumFormat.h"
 #include "TagEditorDrive.h"
 #include "UiTestSupport.h"
@@ -303,9 +304,9 @@ private slots:
         QCOMPARE(dlg->lblFileNumber->text(), QStringLiteral("File Number"));
         QCOMPARE(dlg->lblWordNumber->text(), QStringLiteral("Word Number"));
         QCOMPARE(dlg->lblBitPosition->text(), QStringLiteral("Position (bit)"));
-        QCOMPARE(dlg->txtFileNumber->maxLength(), 5);
-        QCOMPARE(dlg->txtWordNumber->maxLength(), 5);
-        QCOMPARE(dlg->txtBitPosition->maxLength(), 2);
+        QCOMPARE(TypingLimit(dlg->txtFileNumber), 5);
+        QCOMPARE(TypingLimit(dlg->txtWordNumber), 5);
+        QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->txtTagName->maxLength(), 15);
         QCOMPARE(dlg->chkAlarmValue->text(), QStringLiteral("Alarm by Value (Integer and Floats)"));
         QCOMPARE(dlg->chkAlarmEdge->text(), QStringLiteral("Alarm by edge (Digital)"));
@@ -676,6 +677,18 @@ private slots:
         }, 1);
         QCOMPARE(r, int(QDialog::Accepted));
         CompareTags(dlg->Tag, t);
+    }
+
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("N7/0"));
+            Type(dlg->txtTagName, QStringLiteral("N7_0"));
+            Accept();
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("N7_0"));
     }
 
     void cancelLeavesTag()

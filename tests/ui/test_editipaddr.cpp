@@ -1,6 +1,7 @@
 // The IP address control: its address routines and messages, the Text property, IsValidHost, and
 // the typing, mouse and focus rules, driven through the real boxes.
 #include "EditIPAddr.h"
+#include "PasteDrive.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -346,6 +347,17 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ShiftModifier);
         QCOMPARE(Box(0)->text(), QString());
         QVERIFY(!Box(0)->isReadOnly());
+    }
+
+    // Text dropped onto a box obeys the digits-only rule of the keys.
+    void droppedTextFollowsTheDigitRule()
+    {
+        for (const char *text : {"-1", "1x", "1.2"}) {
+            test::DropInto(Box(1), QString::fromLatin1(text));
+            QCOMPARE(Box(1)->text(), QString());
+        }
+        test::DropInto(Box(1), QStringLiteral("42"));
+        QCOMPARE(Box(1)->text(), QStringLiteral("42"));
     }
 
     void shiftAndCtrlAloneChangeNothing()

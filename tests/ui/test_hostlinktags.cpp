@@ -2,7 +2,9 @@
 // kinds of alarm, every refusal in order, the tags built for each source and their kind, edit
 // round trips, the key filters and the text/value operations.
 #include "HostlinkTags.h"
+#include "KeyFilter.h"
 #include "NumFormat.h"
+#include "PasteDrive.h"
 #include "TagEditorDrive.h"
 #include "UiTestSupport.h"
 
@@ -99,8 +101,8 @@ const std::vector<Refusal> &Refusals()
         {"unit empty", [](D &d) { Type(d.txtUnitID, QString()); }, "Unit ID must be provided."},
         {"unit 100",
          [](D &d) {
-             d.txtUnitID->setMaxLength(3);   // two characters keep it out of the user's reach; the check still guards
-             Type(d.txtUnitID, QStringLiteral("100"));
+             // Two characters keep it out of the user's reach; a value loaded from a tag still comes whole.
+             d.txtUnitID->setText(QStringLiteral("100"));
          },
          "Unit ID must be between 0 and 99."},
         {"single bit", [](D &d) { Pick(d.cboType, tSingleBit); },
@@ -288,8 +290,8 @@ private slots:
         QCOMPARE(dlg->lblHostlinkFunction->text(), QStringLiteral("Register Table"));
         QCOMPARE(dlg->lblAddress->text(), QStringLiteral("Register Address"));
         QCOMPARE(dlg->lblBitPosition->text(), QStringLiteral("Position (Bit)"));
-        QCOMPARE(dlg->txtUnitID->maxLength(), 2);
-        QCOMPARE(dlg->txtAddress->maxLength(), 4);
+        QCOMPARE(TypingLimit(dlg->txtUnitID), 2);
+        QCOMPARE(TypingLimit(dlg->txtAddress), 4);
         QVERIFY(dlg->txtAddress->inputMask().isEmpty());
         QCOMPARE(dlg->txtTagName->maxLength(), 15);
         QCOMPARE(dlg->chkAlarmEnable->text(), QStringLiteral("Alarm Enable"));
@@ -895,6 +897,70 @@ private slots:
             Type(dlg->txtMaxWrite, QStringLiteral("-1,5;"));
             QCOMPARE(dlg->txtMaxWrite->text(), QStringLiteral("-15"));
         });
+    }
+
+    // Pasted and dropped text obeys the filter the keys obey: a text with a character the box does
+    // not take is refused whole, so "-1" never becomes an address.
+    void keyFiltersHoldForPasteAndDrop()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            Type(dlg->txtAddress, QString());
+            PasteInto(dlg->txtAddress, QStringLiteral("-1"));
+            QCOMPARE(dlg->txtAddress->text(), QString());
+            DropInto(dlg->txtAddress, QStringLiteral("1e3"));
+            QCOMPARE(dlg->txtAddress->text(), QString());
+            PasteInto(dlg->txtAddress, QStringLiteral("12"));
+            QCOMPARE(dlg->txtAddress->text(), QStringLiteral("12"));
+            PasteInto(dlg->txtAddress, QStringLiteral("345"));   // past the four digits
+            QCOMPARE(dlg->txtAddress->text(), QStringLiteral("12"));
+            Type(dlg->txtUnitID, QStringLiteral("5"));
+            PasteInto(dlg->txtUnitID, QStringLiteral("+"));
+            QCOMPARE(dlg->txtUnitID->text(), QStringLiteral("5"));
+            Pick(dlg->cboType, tFloat);
+            Scaled(*dlg, "", "");
+            PasteInto(dlg->txtFactorA, QStringLiteral("1.5E3"));
+            QCOMPARE(dlg->txtFactorA->text(), QString());
+            PasteInto(dlg->txtFactorA, QStringLiteral("-2.5"));
+            QCOMPARE(dlg->txtFactorA->text(), QStringLiteral("-2.5"));
+            DropInto(dlg->txtFactorB, QStringLiteral("0x10"));
+            QCOMPARE(dlg->txtFactorB->text(), QString());
+            DropInto(dlg->txtFactorB, QStringLiteral("4"));
+            QCOMPARE(dlg->txtFactorB->text(), QStringLiteral("4"));
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Address, 12);
+        QCOMPARE(dlg->Tag.FactorA, -2.5f);
+        QCOMPARE(dlg->Tag.FactorB, 4.0f);
+    }
+
+    // A tag loaded for editing shows its values whole, past the typing limits, so the checks see
+    // what the tag holds rather than a cut value that would pass.
+    void loadedValuesStayWhole()
+    {
+        THostlinkTagConfig t;
+        t.Name = "UNTOUCHED";
+        t.UnitID = 100;
+        t.Address = 12345;
+        dlg->Tag = t;
+        Run([this] {
+            QCOMPARE(dlg->txtUnitID->text(), QStringLiteral("100"));
+            QCOMPARE(dlg->txtAddress->text(), QStringLiteral("12345"));
+            ExpectRefused("Unit ID must be between 0 and 99.");
+        }, 1);
+    }
+
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            Type(dlg->txtTagName, QStringLiteral("A-B1"));
+            Accept();
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("A-B1"));
     }
 };
 

@@ -2,6 +2,7 @@
 // in order, the address formats with their warning, the tags built for each source and their kind,
 // edit round trips, the key filters and the text/value operations.
 #include "InternalTags.h"
+#include "KeyFilter.h"
 #include "ModbusTags.h"
 #include "ModbusTagsAddress.h"
 #include "NumFormat.h"
@@ -375,7 +376,7 @@ private slots:
         QCOMPARE(dlg->btnCancel->text(), QStringLiteral("Cancel"));
         QCOMPARE(dlg->txtTagName->maxLength(), 15);
         QCOMPARE(dlg->txtUnitID->maxLength(), 3);
-        QCOMPARE(dlg->txtBitPosition->maxLength(), 2);
+        QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->cboType->maxVisibleItems(), 9);
         for (QWidget *w : {static_cast<QWidget *>(dlg->cboSource), static_cast<QWidget *>(dlg->txtTagName),
                            static_cast<QWidget *>(dlg->txtAddress), static_cast<QWidget *>(dlg->chk32Bit),
@@ -1284,6 +1285,18 @@ private slots:
         QCOMPARE(dlg->Tag.Name, std::string("TANK_LEVEL_NO_1"));
         dlg->Tag.Name = "mixed";
         Run([this] { QCOMPARE(dlg->txtTagName->text(), QStringLiteral("MIXED")); }, 1);
+    }
+
+    void nameWithSlashIsRefused()
+    {
+        const int r = Run([this] {
+            FillSerial(*dlg);
+            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            Type(dlg->txtTagName, QStringLiteral("AB1"));
+            QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg->Tag.Name, std::string("AB1"));
     }
 
     void enterPressesOkAndKeepsTheFocus()

@@ -547,6 +547,59 @@ private slots:
         QVERIFY(Bodies().isEmpty());
     }
 
+    // "/" has no code in a message: a text typed for the device that holds one is refused with its
+    // field named and focused, before the password is asked and before anything is sent.
+    void textsWithSlashAreRefusedBeforeSending()
+    {
+        QVERIFY(Open(kMacA));
+        dlg().txtIPAddress->SetText("10.1.2.3");
+        struct Step {
+            QLineEdit *edit;
+            const char *text;
+            QWidget *page;
+        };
+        const std::vector<Step> network = {
+            {dlg().txtHostname, "The Host name cannot contain \"/\".", dlg().tabNetwork},
+            {dlg().txtRead, "The Read Community cannot contain \"/\".", dlg().tabSNMP},
+            {dlg().txtWrite, "The Write Community cannot contain \"/\".", dlg().tabSNMP},
+            {dlg().txtTrap, "The Trap Community cannot contain \"/\".", dlg().tabSNMP}};
+        for (const Step &s : network) {
+            const QString kept = s.edit->text();
+            s.edit->setText(QStringLiteral("a/b"));
+            dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
+            ClearRecords();
+            dlg().btnOk->click();
+            QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
+            QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
+            QCOMPARE(dlg().pgeProperties->currentWidget(), s.page);
+            QVERIFY2(Focused(s.edit), s.text);
+            QVERIFY(dlg().isVisible());
+            s.edit->setText(kept);
+        }
+        QCOMPARE(prompts, 0);
+        QVERIFY(Bodies().isEmpty());
+
+        dlg().pgeProperties->setCurrentWidget(dlg().tabUsers);
+        ClearRecords();
+        const std::vector<std::pair<Step, QPushButton *>> users = {
+            {{dlg().txtUsername, "The Username cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetUser},
+            {{dlg().txtUserPassword, "The Password cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetUser},
+            {{dlg().txtAdminPassword, "The Password cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetAdmin}};
+        for (const auto &[s, button] : users) {
+            s.edit->setText(QStringLiteral("a/b"));
+            if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(QStringLiteral("a/b"));
+            if (s.edit == dlg().txtAdminPassword) dlg().txtAdminRetypePassword->setText(QStringLiteral("a/b"));
+            boxes->Clear();
+            button->click();
+            QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
+            QVERIFY2(Focused(s.edit), s.text);
+            s.edit->setText(QStringLiteral("ab"));
+            if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(QStringLiteral("ab"));
+        }
+        QCOMPARE(prompts, 0);
+        QVERIFY(Bodies().isEmpty());
+    }
+
     void usersPageLoadsOnceAndSetsUser()
     {
         QVERIFY(Open(kMacA));

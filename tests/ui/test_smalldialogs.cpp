@@ -4,6 +4,7 @@
 #include "EMail.h"
 #include "InfoMsg.h"
 #include "InputInteger.h"
+#include "KeyFilter.h"
 #include "NoFeature.h"
 #include "OsVersion.h"
 #include "Password.h"
@@ -171,7 +172,7 @@ private slots:
         TfrmEmail dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("E-Mail Address"));
         QCOMPARE(dlg.lblEMail->text(), QStringLiteral("E-Mail"));
-        QCOMPARE(dlg.txtEMail->maxLength(), 50);
+        QCOMPARE(TypingLimit(dlg.txtEMail), 50);
         QVERIFY(dlg.btnOk->isDefault());
         QCOMPARE(dlg.btnCancel->text(), QStringLiteral("Cancel"));
         QVERIFY(OnlySystemMenu(&dlg));
@@ -204,6 +205,24 @@ private slots:
         });
         QCOMPARE(r, int(QDialog::Rejected));
         QCOMPARE(dlg.Address, std::string("old@example.com"));
+    }
+
+    // An address longer than the box lets one type (one a device holds) is shown and kept whole.
+    void emailEditModeKeepsALongAddressWhole()
+    {
+        TfrmEmail dlg;
+        dlg.EditMode = 1;
+        const std::string longAddress = std::string(50, 'a') + "@plant.test";
+        dlg.Address = longAddress;
+        const int r = ExecWith(&dlg, [&] {
+            QCOMPARE(dlg.txtEMail->text(), QString::fromStdString(longAddress));
+            QTest::keyClick(dlg.txtEMail, Qt::Key_End);
+            QTest::keyClicks(dlg.txtEMail, QStringLiteral("x"));   // typing still stops at the limit
+            QCOMPARE(dlg.txtEMail->text(), QString::fromStdString(longAddress));
+            QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg.Address, longAddress);
     }
 
     void emailInvalidKeepsDialogOpen()

@@ -1,6 +1,7 @@
 // The write-value dialog: controls by kind, the key filters, the 12-character limit, the values
 // read back and the message for a text that is no number.
 #include "NumFormat.h"
+#include "PasteDrive.h"
 #include "QtStr.h"
 #include "UiTestSupport.h"
 #include "WriteValue.h"
@@ -164,6 +165,36 @@ private slots:
             dlg->btnCancel->click();
         });
         QCOMPARE(typed, QStringLiteral("15"));
+    }
+
+    // Pasted or dropped text obeys the filter the keys obey; a value longer than twelve characters
+    // is shown whole and written back as it was, not cut.
+    void pasteFollowsTheFilterAndLongValuesStayWhole()
+    {
+        dlg->Kind = KindFloat;
+        dlg->FloatValue = -0.000123456789;
+        QString shown, pastedExponent, droppedLetters, pastedNumber;
+        const int r = Run([&]() {
+            shown = dlg->txtValue->text();
+            dlg->btnOk->click();
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(shown, QStringLiteral("-0.000123456789"));
+        QCOMPARE(dlg->FloatValue, -0.000123456789);
+        Run([&]() {
+            dlg->txtValue->clear();
+            PasteInto(dlg->txtValue, QStringLiteral("1e5"));
+            pastedExponent = dlg->txtValue->text();
+            DropInto(dlg->txtValue, QStringLiteral("x2"));
+            droppedLetters = dlg->txtValue->text();
+            PasteInto(dlg->txtValue, QStringLiteral("-2.5"));
+            pastedNumber = dlg->txtValue->text();
+            dlg->btnOk->click();
+        });
+        QCOMPARE(pastedExponent, QString());
+        QCOMPARE(droppedLetters, QString());
+        QCOMPARE(pastedNumber, QStringLiteral("-2.5"));
+        QCOMPARE(dlg->FloatValue, -2.5);
     }
 
     void textThatIsNoNumberKeepsTheDialogOpen_data()

@@ -86,6 +86,19 @@ TEST_F(KProtTest, SlashIsWrittenAsItIsAndLostOnReading)
     EXPECT_EQ(p.GetString("W", ""), ",");   // codes are case-sensitive
 }
 
+// The check the editors and the sends use agrees with what a message really carries back.
+TEST_F(KProtTest, CarriesExactlyTheValuesThatComeBackUnchanged)
+{
+    for (const std::string v : {"", "Tank 1", "a,b=(c);d", "se,cret", "A/B1", "/", "a/co", "x/", "//"}) {
+        TPacket p;
+        p.SetCommand("X");
+        p.AddString("V", v);
+        EXPECT_EQ(KProtCarries(v), p.GetString("V", "") == v) << v;
+    }
+    EXPECT_FALSE(KProtCarries("a/co"));   // would come back as "a,"
+    EXPECT_EQ(KProtRefusal("Tag Name"), "The Tag Name cannot contain \"/\".");
+}
+
 TEST_F(KProtTest, KeySearchIsPositional)
 {
     TPacket p;

@@ -99,6 +99,24 @@ void ExpectEditorAccepts(Editor *dlg, MessageBoxRecorder &boxes)
     QVERIFY(!dlg->isVisible());
 }
 
+// A name holding "/" would reach the device changed: OK refuses it naming the field, shows the
+// first page and focuses the name; the tag stays untouched.
+template <typename Editor>
+void ExpectSlashNameRefused(Editor *dlg, MessageBoxRecorder &boxes, const QString &name)
+{
+    Type(dlg->txtTagName, name);
+    QCOMPARE(dlg->txtTagName->text(), name);
+    dlg->pgeTags->setCurrentIndex(dlg->pgeTags->count() - 1);
+    boxes.Clear();
+    QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+    QCOMPARE(Texts(boxes), QStringList{QStringLiteral("The Tag Name cannot contain \"/\".")});
+    QCOMPARE(boxes.Shown().front().Kind, MsgKind::Error);
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(dlg->pgeTags->currentIndex(), 0);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->txtTagName));
+    QCOMPARE(dlg->Tag.Name, std::string("UNTOUCHED"));
+}
+
 inline void CompareValue(const TTagValue &a, const TTagValue &b)
 {
     QCOMPARE(a.AsFloat, b.AsFloat);

@@ -1,0 +1,34 @@
+// Bringing text into an edit the other ways a user does: Ctrl+V from the clipboard and a drop.
+#pragma once
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+
+namespace vxt::test {
+
+// Ctrl+V of `text` at the end of what the edit holds.
+inline void PasteInto(QLineEdit *e, const QString &text)
+{
+    e->setFocus();
+    e->end(false);
+    QApplication::clipboard()->setText(text);
+    QTest::keySequence(e, QKeySequence::Paste);
+}
+
+// `text` dragged from another program and dropped onto the edit.
+inline void DropInto(QLineEdit *e, const QString &text)
+{
+    QMimeData mime;
+    mime.setText(text);
+    const QPoint at(e->width() - 2, e->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e, &drop);
+}
+
+}  // namespace vxt::test
