@@ -517,9 +517,8 @@ private slots:
             QTableWidget *list = form->lstDevices;
             const QRect other = list->visualRect(list->model()->index(1 - mb, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, other.center());
-            QTest::keyClick(list, Qt::Key_Down);
-            QTest::keyClick(form, Qt::Key_L, Qt::ControlModifier);   // Search Local Devices
             selectedDuring = form->SelectedRow();
+            QTest::keyClick(form, Qt::Key_L, Qt::ControlModifier);   // Search Local Devices
         });
         form->DevicesConnect->trigger();
         QVERIFY(click.ran());
@@ -528,6 +527,11 @@ private slots:
         QCOMPARE(Bodies(), QStringList({"GETADMIN();"}));
         QCOMPARE(Shown(), QStringList({"Succesfully Connected to Velto-10-MB/00-11-22-33-44-01."}));
         QVERIFY(emu->requests(QStringLiteral("udp")).isEmpty());
+        // The same click once the request is over selects the other row.
+        QTableWidget *list = form->lstDevices;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualRect(list->model()->index(1 - mb, 0)).center());
+        QCOMPARE(form->SelectedRow(), 1 - mb);
     }
 
     // Closing the main window while a device holds its answer ends the program within moments,
