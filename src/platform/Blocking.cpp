@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -66,7 +67,7 @@ public:
     {
         std::vector<QPointer<QWidget>> windows;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible()) windows.emplace_back(w);
+            if (w->isVisible() && liveWindows_.count(w) == 0) windows.emplace_back(w);
         blocked_.push_back(std::move(windows));
     }
     void Pop() { blocked_.pop_back(); }
@@ -77,6 +78,12 @@ public:
         const bool known = live_.count(control) > 0;
         live_[control] = std::move(live);
         if (!known) connect(control, &QObject::destroyed, this, [this, control]() { live_.erase(control); });
+    }
+
+    void KeepWindow(QWidget *window)
+    {
+        if (!liveWindows_.insert(window).second) return;
+        connect(window, &QObject::destroyed, this, [this, window]() { liveWindows_.erase(window); });
     }
 
 protected:
@@ -117,6 +124,7 @@ private:
 
     std::vector<std::vector<QPointer<QWidget>>> blocked_;   // per wait, the windows on screen then
     std::map<QObject *, std::function<bool()>> live_;
+    std::set<QObject *> liveWindows_;
 };
 
 TWaitInputFilter &InputFilter()
@@ -239,6 +247,11 @@ const std::atomic<bool> *EndingFlag() { return &g_ending; }
 void KeepLiveDuringWait(QWidget *control, std::function<bool()> live)
 {
     if (control && qApp) InputFilter().Keep(control, std::move(live));
+}
+
+void KeepWindowLiveDuringWait(QWidget *window)
+{
+    if (window && qApp) InputFilter().KeepWindow(window);
 }
 
 int WaitsUnderWay() { return qApp ? InputFilter().Depth() : 0; }

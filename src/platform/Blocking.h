@@ -57,6 +57,9 @@ const std::atomic<bool> *EndingFlag();
 // These controls stay live: their own input goes through, whenever `live` (empty: always) holds.
 // A window kept live may be closed by the user during a wait.
 void KeepLiveDuringWait(QWidget *control, std::function<bool()> live = {});
+// A window that only gathers what a live control leaves for later (the value of a tag's write)
+// takes all its input during a wait, also one that a timer starts while it is open.
+void KeepWindowLiveDuringWait(QWidget *window);
 // Number of waits under way (nested ones count each).
 int WaitsUnderWay();
 

@@ -504,6 +504,45 @@ private slots:
         frmWriteValue = nullptr;
     }
 
+    // The write dialog opened between two ticks keeps taking the value while the next tick waits.
+    void monitorWriteDialogTakesInputWhileATickWaits()
+    {
+        auto *mon = new TfrmMonitor;
+        frmGetTagConfig = new TfrmGetTagConfig(mon);
+        frmWriteValue = new TfrmWriteValue(mon);
+        for (TSilentChannel *c : {&mon->Channel, &frmGetTagConfig->Channel}) {
+            c->SetHttpPort(emu->httpPort());
+            c->SetTimeout(5000);
+        }
+        OpenMonitorAndPlay(mon);
+        QVERIFY(emu->clearRequests());
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1000"), 1, QStringLiteral("READ")));
+        bool typed = false, closedByOk = false;
+        WhenModalOf<TfrmWriteValue>([&](TfrmWriteValue *w) {
+            DuringWait type([&]() {
+                w->txtValue->selectAll();
+                QTest::keyClicks(w->txtValue, QStringLiteral("77"));
+                QTest::mouseClick(w->btnOk, Qt::LeftButton);
+                closedByOk = !w->isVisible();
+            });
+            mon->TimerScanTimer();   // the timer fires while the dialog is open
+            typed = type.ran();
+            if (w->isVisible()) w->reject();   // the press did not get through
+        });
+        QTest::mouseClick(mon->btnWrite, Qt::LeftButton);
+        QVERIFY(typed);
+        QVERIFY(closedByOk);
+        QVERIFY(mon->Tag.WritePending);
+        QCOMPARE(mon->Tag.IntValue, 77);
+        mon->TimerScanTimer();
+        mon->TimerScanTimer();
+        QCOMPARE(Bodies(), QStringList({"READ(TAG1=1,);", "MAILBOX();", "WRITE(TAG=1,VALUE=77,);"}));
+        mon->btnStopClick();
+        delete mon;
+        frmGetTagConfig = nullptr;
+        frmWriteValue = nullptr;
+    }
+
     // The device list and the menus take nothing while Connect waits; the frame itself repaints.
     void mainWindowTakesNoCommandWhileConnecting()
     {
