@@ -54,8 +54,8 @@ const std::atomic<bool> *EndingFlag();
 // While a request waits, the windows on screen when it began take none of the user's input (keys,
 // mouse, closing), so no second command starts in the middle of it; they still repaint and show
 // progress. Windows opened meanwhile (a message box, a dialog a live control opens) work as usual.
-// These controls stay live: their own input goes through, whenever `live` (empty: always) holds.
-// A window kept live may be closed by the user during a wait.
+// A control kept live (Cancel, Stop) takes its own input whenever `live` holds (empty: always); a
+// window kept live this way may be closed by the user.
 void KeepLiveDuringWait(QWidget *control, std::function<bool()> live = {});
 // A window that only gathers what a live control leaves for later (the value of a tag's write)
 // takes all its input during a wait, also one that a timer starts while it is open.
