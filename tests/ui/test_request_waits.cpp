@@ -386,8 +386,8 @@ private slots:
         dlg->SetHttpPort(emu->httpPort());
         dlg->Channel.SetTimeout(5000);
         dlg->Device = Device();
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1200"), 1, QStringLiteral("GETTAGCOUNT")));
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1200"), 1, QStringLiteral("GETTAG")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("GETTAGCOUNT")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("GETTAG")));
         bool openAfterClose = false;
         DuringWait close([&]() {
             QTest::mouseClick(dlg->btnStop, Qt::LeftButton);   // reads "Close"
@@ -435,7 +435,7 @@ private slots:
         OpenMonitorAndPlay(mon);
 
         QVERIFY(emu->clearRequests());
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1000"), 1, QStringLiteral("READ")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("READ")));
         DuringWait pausePlay([mon]() {
             QTest::mouseClick(mon->btnPause, Qt::LeftButton);
             QTest::mouseClick(mon->btnPlay, Qt::LeftButton);
@@ -447,7 +447,7 @@ private slots:
 
         mon->btnPlay->click();
         QCOMPARE(mon->MonitorState, int(MonitorRunning));
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1000"), 1, QStringLiteral("MAILBOX")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("MAILBOX")));
         bool openAfterClose = false;
         DuringWait stopClose([mon, &openAfterClose]() {
             QTest::mouseClick(mon->btnStop, Qt::LeftButton);   // Stop
@@ -481,7 +481,7 @@ private slots:
         }
         OpenMonitorAndPlay(mon);
         QVERIFY(emu->clearRequests());
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1000"), 1, QStringLiteral("READ")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("READ")));
         bool written = false;
         DuringWait press([mon, &written]() {
             QTest::mouseClick(mon->btnAck, Qt::LeftButton);
@@ -516,7 +516,7 @@ private slots:
         }
         OpenMonitorAndPlay(mon);
         QVERIFY(emu->clearRequests());
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1000"), 1, QStringLiteral("READ")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("READ")));
         bool typed = false, closedByOk = false;
         WhenModalOf<TfrmWriteValue>([&](TfrmWriteValue *w) {
             DuringWait type([&]() {
@@ -547,7 +547,7 @@ private slots:
     void mainWindowTakesNoCommandWhileConnecting()
     {
         const int mb = RowOf(kMB);
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1200"), 1, QStringLiteral("GETADMIN")));
+        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("GETADMIN")));
         passwords = {QStringLiteral("admin")};
         form->lstDevices->selectRow(mb);
         form->UpdateActions();
