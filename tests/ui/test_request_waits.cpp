@@ -20,7 +20,6 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -34,7 +33,6 @@
 #include <deque>
 #include <iostream>
 #include <memory>
-#include <optional>
 
 using namespace vxt;
 using namespace vxt::test;
