@@ -103,6 +103,8 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     NewFileCounter = 1;
     GetBlockingHooks().Enter = [this]() { SetBusy(true); };
     GetBlockingHooks().Leave = [this]() { SetBusy(false); };
+    // Closing the frame ends the program, which gives up a request still waiting for its device.
+    KeepLiveDuringWait(this);
     // The action states follow the program whenever it falls idle.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TMainForm::UpdateActions);

@@ -21,8 +21,13 @@ bool TMainForm::SendHTTPServer(const std::string &IP, const std::string &RemoteI
     const THttpClient client = RemoteIP.empty() ? IdHTTPLocal : IdHTTPRemote;
     const std::string host = RemoteIP.empty() ? IP : RemoteIP;
     const std::string body = Trim(Request.GetText());
-    const THttpResult r = RunAndWait<THttpResult>(
-        [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body); });
+    THttpResult r;
+    try {
+        r = RunAndWait<THttpResult>(
+            [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body, EndingFlag()); });
+    } catch (const EWaitAbandoned &) {
+        // The program is ending: a failure like any other, whose boxes no longer show.
+    }
     if (!r.Ok) {
         ShowError("No Response from Device. Check the connection and try again.");
         return false;

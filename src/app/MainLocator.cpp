@@ -145,6 +145,13 @@ void TMainForm::AddDeviceToList(const TDeviceData &Dev)
 
 void TMainForm::DevicesSearchLocalExecute()
 {
+    // A deleted row takes its selection along: the list would otherwise move it to a neighbour,
+    // a device the user did not pick.
+    const int selected = SelectedRow();
+    if (selected >= 0 && RowSubItem(selected, 7).empty()) {
+        lstDevices->clearSelection();
+        lstDevices->setCurrentItem(nullptr);
+    }
     for (int i = DeviceCount() - 1; i >= 0; --i)
         if (RowSubItem(i, 7).empty()) lstDevices->removeRow(i);
     SendUDPPacket(DscMakeCommand("HELLO"));

@@ -1,5 +1,6 @@
 #include "GetTagConfig.h"
 
+#include "Blocking.h"
 #include "MonitorLogic.h"
 #include "MsgBox.h"
 #include "QtStr.h"
@@ -57,6 +58,8 @@ TfrmGetTagConfig::TfrmGetTagConfig(QWidget *parent) : QDialog(parent)
     main->addLayout(buttons);
 
     connect(btnStop, &QPushButton::clicked, this, &TfrmGetTagConfig::btnStopClick);
+    // Stop works while a tag's request waits; as Close it waits for the request to end.
+    KeepLiveDuringWait(btnStop, [this]() { return Downloading; });
 }
 
 bool TfrmGetTagConfig::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,

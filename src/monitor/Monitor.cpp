@@ -1,5 +1,6 @@
 #include "Monitor.h"
 
+#include "Blocking.h"
 #include "GetTagConfig.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -66,6 +67,10 @@ TfrmMonitor::TfrmMonitor(QWidget *parent) : QDialog(parent)
     connect(btnStop, &QPushButton::clicked, this, &TfrmMonitor::btnStopClick);
     connect(btnWrite, &QPushButton::clicked, this, &TfrmMonitor::btnWriteClick);
     connect(btnAck, &QPushButton::clicked, this, &TfrmMonitor::btnAckClick);
+    // While a request of a tick waits: Pause and Stop end the run, Write and Alarm Ack only leave
+    // their order for the next step; Stop as Close waits for the request to end.
+    for (QWidget *w : std::initializer_list<QWidget *>{btnPause, btnWrite, btnAck}) KeepLiveDuringWait(w);
+    KeepLiveDuringWait(btnStop, [this]() { return MonitorState != MonitorStopped; });
 }
 
 TfrmMonitor::~TfrmMonitor() = default;

@@ -53,7 +53,8 @@ bool TSilentChannel::SendHTTPServer(const std::string &IP, const std::string &Re
     const std::string body = Trim(Request.GetText());
     THttpResult r;
     try {
-        r = RunAndWait<THttpResult>([client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body); });
+        r = RunAndWait<THttpResult>(
+            [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body, EndingFlag()); });
     } catch (const std::exception &) {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "WriteValue.h"
 
+#include "Blocking.h"
 #include "KeyFilter.h"
 #include "DialogButtons.h"
 #include "MonitorLogic.h"
@@ -25,6 +26,9 @@ TfrmWriteValue::TfrmWriteValue(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmWriteValue"));
     setWindowTitle(QStringLiteral("Write new Value"));
+    // The monitor's next tick may wait for its device while the value is typed; the value only
+    // goes out with a later step.
+    KeepWindowLiveDuringWait(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 

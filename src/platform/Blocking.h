@@ -1,13 +1,17 @@
 // Runs a blocking call (a socket exchange) on a worker thread while the UI thread waits in a nested
-// event loop, so windows repaint and the active window's buttons (Cancel, Stop) keep working.
+// event loop, so windows repaint and the controls kept live (Cancel, Stop) keep working.
 #pragma once
 
 #include <QEventLoop>
 #include <QMetaObject>
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+
+class QWidget;
 
 namespace vxt {
 
@@ -34,13 +38,53 @@ public:
     TBusyScope &operator=(const TBusyScope &) = delete;
 };
 
-// Runs `work` on a worker thread of the process, then `finished` on the same thread.
-void RunOnWorker(std::function<void()> work, std::function<void()> finished);
+// A wait given up because the program is ending (its main window was closed while a device still
+// held its answer). Callers take it as a failed exchange; nothing of it is shown.
+class EWaitAbandoned : public std::runtime_error {
+public:
+    EWaitAbandoned() : std::runtime_error("the program is ending") {}
+};
 
-// Returns when `work` has finished; an exception it throws is re-thrown on the UI thread.
+// True from the moment a wait found the application quitting until its event loop has ended: no
+// request starts and no message box shows meanwhile.
+bool ProgramEnding();
+// The same as a flag an exchange on a worker polls, so that it stops and the process can exit.
+const std::atomic<bool> *EndingFlag();
+
+// While a request waits, the windows on screen when it began take none of the user's input (keys,
+// mouse, closing), so no second command starts in the middle of it; they still repaint and show
+// progress. Windows opened meanwhile (a message box, a dialog a live control opens) work as usual.
+// A control kept live (Cancel, Stop) takes its own input whenever `live` holds (empty: always); a
+// window kept live this way may be closed by the user.
+void KeepLiveDuringWait(QWidget *control, std::function<bool()> live = {});
+// A window that only gathers what a live control leaves for later (the value of a tag's write)
+// takes all its input during a wait, also one that a timer starts while it is open.
+void KeepWindowLiveDuringWait(QWidget *window);
+// Number of waits under way (nested ones count each).
+int WaitsUnderWay();
+
+// Runs `work` on a worker thread of the process, then `finished` on the same thread; false (and
+// neither runs) once the workers have been shut down at exit.
+bool RunOnWorker(std::function<void()> work, std::function<void()> finished);
+
+namespace detail {
+// Keeps the user's input from the windows on screen for its lifetime (see KeepLiveDuringWait).
+class TWaitScope {
+public:
+    TWaitScope();
+    ~TWaitScope();
+    TWaitScope(const TWaitScope &) = delete;
+    TWaitScope &operator=(const TWaitScope &) = delete;
+};
+void MarkProgramEnding();
+}  // namespace detail
+
+// Returns when `work` has finished; an exception it throws is re-thrown on the UI thread. Throws
+// EWaitAbandoned, without waiting for the work, when the program ends meanwhile.
 template <typename R>
 R RunAndWait(std::function<R()> work)
 {
+    if (ProgramEnding()) throw EWaitAbandoned();
     struct State {
         std::mutex lock;            // orders the worker's wake-up against the loop's end
         bool done = false;
@@ -51,20 +95,33 @@ R RunAndWait(std::function<R()> work)
     auto state = std::make_shared<State>();
     QEventLoop loop;
     state->loop = &loop;
-    if (GetBlockingHooks().Enter) GetBlockingHooks().Enter();
-    RunOnWorker(
+    const TBusyScope busy;
+    const detail::TWaitScope waiting;
+    // The work starts from inside the loop: a loop that no longer runs (the application was told
+    // to quit) sends nothing to the device.
+    QMetaObject::invokeMethod(
+        &loop,
         [state, work = std::move(work)]() mutable {
-            try {
-                state->result = work();
-            } catch (...) {
-                state->error = std::current_exception();
+            auto finished = [state]() {
+                const std::lock_guard<std::mutex> hold(state->lock);
+                state->done = true;
+                if (state->loop) QMetaObject::invokeMethod(state->loop, "quit", Qt::QueuedConnection);
+            };
+            const bool started = RunOnWorker(
+                [state, work = std::move(work)]() mutable {
+                    try {
+                        state->result = work();
+                    } catch (...) {
+                        state->error = std::current_exception();
+                    }
+                },
+                finished);
+            if (!started) {
+                state->error = std::make_exception_ptr(EWaitAbandoned());
+                finished();
             }
         },
-        [state]() {
-            const std::lock_guard<std::mutex> hold(state->lock);
-            state->done = true;
-            if (state->loop) QMetaObject::invokeMethod(state->loop, "quit", Qt::QueuedConnection);
-        });
+        Qt::QueuedConnection);
     for (;;) {
         {
             const std::lock_guard<std::mutex> hold(state->lock);
@@ -73,9 +130,16 @@ R RunAndWait(std::function<R()> work)
                 break;
             }
         }
-        loop.exec(QEventLoop::AllEvents);
+        // After the application was told to quit every loop returns at once: waiting on would
+        // spin until the device answered.
+        if (loop.exec(QEventLoop::AllEvents) < 0) {
+            detail::MarkProgramEnding();
+            const std::lock_guard<std::mutex> hold(state->lock);
+            state->loop = nullptr;
+            if (!state->done) throw EWaitAbandoned();   // the worker keeps `state` alive
+            break;
+        }
     }
-    if (GetBlockingHooks().Leave) GetBlockingHooks().Leave();
     if (state->error) std::rethrow_exception(state->error);
     return std::move(state->result);   // the worker is done with it
 }

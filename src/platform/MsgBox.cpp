@@ -1,5 +1,6 @@
 #include "MsgBox.h"
 
+#include "Blocking.h"
 #include "QtStr.h"
 
 #include <QApplication>
@@ -63,6 +64,11 @@ MsgResult ShowReal(const std::string &text, MsgKind kind, int buttons)
 
 MsgResult MessageDlg(const std::string &text, MsgKind kind, int buttons)
 {
+    // A program that is ending shows nothing more: the answer is the one that does the least.
+    if (ProgramEnding()) {
+        if (buttons & mbCancel) return MsgResult::Cancel;
+        return (buttons & mbNo) ? MsgResult::No : MsgResult::OK;
+    }
     if (Handler()) return Handler()(text, kind, buttons);
     return ShowReal(text, kind, buttons);
 }

@@ -107,6 +107,9 @@ TfrmTransferSite::TfrmTransferSite(QWidget *parent)
     TimerBlink->setInterval(500);
 
     connect(btnCancel, &QPushButton::clicked, this, &TfrmTransferSite::btnCancelClick);
+    // Cancel, and the close box that means Cancel, work while the transfer waits.
+    KeepLiveDuringWait(btnCancel);
+    KeepLiveDuringWait(this);
     connect(TimerBlink, &QTimer::timeout, this, &TfrmTransferSite::TimerBlinkTimer);
 
     SetCancelState();
