@@ -58,35 +58,6 @@ void FillSerial(TfrmHostlinkTags &d)
     Type(d.txtAddress, QStringLiteral("100"));
 }
 
-// A value alarm with the given bounds.
-void ValueAlarm(TfrmHostlinkTags &d, const char *low, const char *high)
-{
-    Tick(d.chkAlarmEnable, true);
-    Tick(d.chkAlarmValue, true);
-    Type(d.txtLowestAlarm, QString::fromLatin1(low));
-    Type(d.txtHighestAlarm, QString::fromLatin1(high));
-}
-
-void Limits(TfrmHostlinkTags &d, const char *low, const char *high)
-{
-    Tick(d.chkWriteLimits, true);
-    Type(d.txtMinWrite, QString::fromLatin1(low));
-    Type(d.txtMaxWrite, QString::fromLatin1(high));
-}
-
-void Scaled(TfrmHostlinkTags &d, const char *a, const char *b)
-{
-    Pick(d.cboScale, 1);
-    Type(d.txtFactorA, QString::fromLatin1(a));
-    Type(d.txtFactorB, QString::fromLatin1(b));
-}
-
-void Source(TfrmHostlinkTags &d, int source, const char *bit)
-{
-    Pick(d.cboSource, source);
-    Type(d.txtBitPosition, QString::fromLatin1(bit));
-}
-
 struct Refusal {
     const char *name;
     std::function<void(TfrmHostlinkTags &)> setup;
@@ -542,31 +513,7 @@ private slots:
 
     void analogInputAlarmOfAnyKindIsARange()
     {
-        // The kind boxes are not checked for an analog input: its alarm is stored as the range typed.
-        Run([this] {
-            Type(dlg->txtTagName, QStringLiteral("AI"));
-            Source(*dlg, srcAnalog, "2");
-            Tick(dlg->chkReadOnly, true);
-            Tick(dlg->chkAlarmEnable, true);
-            Type(dlg->txtLowestAlarm, QStringLiteral("0"));
-            Type(dlg->txtHighestAlarm, QStringLiteral("100"));
-            Tick(dlg->chkAlarmEdge, true);
-            Accept();
-        });
-        QCOMPARE(dlg->Tag.Source, uint8_t(srcAnalog));
-        QVERIFY(dlg->Tag.Alarm);
-        QCOMPARE(dlg->Tag.Kind, TTagKind(KindInteger));
-        QCOMPARE(dlg->Tag.AlMin.AsInteger, 0);
-        QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
-        Run([this] {
-            QVERIFY(dlg->chkAlarmValue->isChecked() && !dlg->chkAlarmEdge->isChecked());
-            Tick(dlg->chkAlarmValue, false);
-            Type(dlg->txtLowestAlarm, QStringLiteral("-5"));
-            Accept();
-        }, 1);
-        QVERIFY(dlg->Tag.Alarm);
-        QCOMPARE(dlg->Tag.AlMin.AsInteger, -5);
-        QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
+        ExpectAnalogAlarmIsARange(dlg.get(), *boxes, srcAnalog, "2");
     }
 
     void veltoAinputIntegerAndFloat()

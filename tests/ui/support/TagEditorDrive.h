@@ -50,6 +50,39 @@ inline void Tick(QAbstractButton *b, bool on)
     if (b->isChecked() != on) QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
 }
 
+// A value alarm with the given bounds.
+template <typename Editor>
+void ValueAlarm(Editor &d, const char *low, const char *high)
+{
+    Tick(d.chkAlarmEnable, true);
+    Tick(d.chkAlarmValue, true);
+    Type(d.txtLowestAlarm, QString::fromLatin1(low));
+    Type(d.txtHighestAlarm, QString::fromLatin1(high));
+}
+
+template <typename Editor>
+void Limits(Editor &d, const char *low, const char *high)
+{
+    Tick(d.chkWriteLimits, true);
+    Type(d.txtMinWrite, QString::fromLatin1(low));
+    Type(d.txtMaxWrite, QString::fromLatin1(high));
+}
+
+template <typename Editor>
+void Scaled(Editor &d, const char *a, const char *b)
+{
+    Pick(d.cboScale, 1);
+    Type(d.txtFactorA, QString::fromLatin1(a));
+    Type(d.txtFactorB, QString::fromLatin1(b));
+}
+
+template <typename Editor>
+void Source(Editor &d, int source, const char *bit)
+{
+    Pick(d.cboSource, source);
+    Type(d.txtBitPosition, QString::fromLatin1(bit));
+}
+
 inline QStringList Texts(const MessageBoxRecorder &r)
 {
     QStringList l;
@@ -115,6 +148,37 @@ void ExpectSlashNameRefused(Editor *dlg, MessageBoxRecorder &boxes, const QStrin
     QCOMPARE(dlg->pgeTags->currentIndex(), 0);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->txtTagName));
     QCOMPARE(dlg->Tag.Name, std::string("UNTOUCHED"));
+}
+
+// The kind boxes are not checked for an analog input (source `analog`, input number `input`): its
+// alarm is stored as the range typed, on the first edit and on a later one.
+template <typename Editor>
+void ExpectAnalogAlarmIsARange(Editor *dlg, MessageBoxRecorder &boxes, int analog, const char *input)
+{
+    RunEditor(dlg, [&] {
+        Type(dlg->txtTagName, QStringLiteral("AI"));
+        Source(*dlg, analog, input);
+        Tick(dlg->chkReadOnly, true);
+        Tick(dlg->chkAlarmEnable, true);
+        Type(dlg->txtLowestAlarm, QStringLiteral("0"));
+        Type(dlg->txtHighestAlarm, QStringLiteral("100"));
+        Tick(dlg->chkAlarmEdge, true);
+        ExpectEditorAccepts(dlg, boxes);
+    });
+    QCOMPARE(dlg->Tag.Source, uint8_t(analog));
+    QVERIFY(dlg->Tag.Alarm);
+    QCOMPARE(dlg->Tag.Kind, TTagKind(KindInteger));
+    QCOMPARE(dlg->Tag.AlMin.AsInteger, 0);
+    QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
+    RunEditor(dlg, [&] {
+        QVERIFY(dlg->chkAlarmValue->isChecked() && !dlg->chkAlarmEdge->isChecked());
+        Tick(dlg->chkAlarmValue, false);
+        Type(dlg->txtLowestAlarm, QStringLiteral("-5"));
+        ExpectEditorAccepts(dlg, boxes);
+    }, 1);
+    QVERIFY(dlg->Tag.Alarm);
+    QCOMPARE(dlg->Tag.AlMin.AsInteger, -5);
+    QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
 }
 
 inline void CompareValue(const TTagValue &a, const TTagValue &b)
