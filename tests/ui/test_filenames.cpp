@@ -7,6 +7,7 @@
 #include "FileViewer.h"
 #include "GatewayModule.h"
 #include "Main.h"
+#include "MainFormDrive.h"
 #include "MsgBox.h"
 #include "NewFile.h"
 #include "Site.h"
@@ -113,27 +114,12 @@ class TestFileNames : public QObject {
 
     QString Path(const QString &name) const { return dir->filePath(name); }
 
-    int DocumentCount()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return int(form->Documents().size());
-    }
-
-    void CloseDocuments()
-    {
-        for (TMDIChild *d : form->Documents()) {
-            d->Saved = true;
-            d->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    int DocumentCount() { return vxt::test::DocumentCount(form); }
+    void CloseDocuments() { vxt::test::CloseDocuments(form); }
 
     TMDIChild *NewDocument(int kind)
     {
-        WhenModalOf<TfrmNewFile>([kind](TfrmNewFile *dlg) {
-            dlg->lstNewFiles->setCurrentRow(kind);
-            dlg->btnOk->click();
-        });
+        AnswerNewFile(kind);
         form->FileNewExecute();
         return form->ActiveDocument();
     }
@@ -164,12 +150,7 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         SetIniFileNameOverride(dir->filePath(QStringLiteral("vxt.ini")).toStdString());
         boxes = std::make_unique<MessageBoxRecorder>();
-        form = new TMainForm;
-        frmNewFile = new TfrmNewFile(form);
-        frmFileViewer = new TfrmFileViewer(form);
-        form->resize(900, 600);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        StartMainForm(form);
         if (modbusFile.isEmpty() && FindDocumentClass(DocKind::Modbus)) {
             TMDIChild *doc = NewDocument(0);
             const std::string seed = Path(QStringLiteral("seed.vlt")).toStdString();
@@ -183,11 +164,7 @@ private slots:
 
     void cleanup()
     {
-        CloseDocuments();
-        delete form;
-        form = nullptr;
-        frmNewFile = nullptr;
-        frmFileViewer = nullptr;
+        StopMainForm(form);
         boxes.reset();
         ClearNextFileName();
         SetIniFileNameOverride("");

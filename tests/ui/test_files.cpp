@@ -5,6 +5,7 @@
 #include "FileUtils.h"
 #include "GatewayModule.h"
 #include "Main.h"
+#include "MainFormDrive.h"
 #include "NewFile.h"
 #include "Options.h"
 #include "Site.h"
@@ -76,37 +77,9 @@ class TestFiles : public QObject {
 
     std::string Read(const std::string &path) const { return FileExists(path) ? ReadFileBytes(path) : "(none)"; }
 
-    int DocumentCount()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return int(form->Documents().size());
-    }
-
-    // The main window as the program starts it.
-    void Start()
-    {
-        form = new TMainForm;
-        frmNewFile = new TfrmNewFile(form);
-        frmTransferSite = new TfrmTransferSite(form);
-        form->resize(900, 600);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-    }
-
-    void Stop()
-    {
-        if (!form) return;
-        for (TMDIChild *d : form->Documents()) {
-            d->Saved = true;
-            d->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        form->hide();
-        delete form;
-        form = nullptr;
-        frmNewFile = nullptr;
-        frmTransferSite = nullptr;
-    }
+    int DocumentCount() { return vxt::test::DocumentCount(form); }
+    void Start() { StartMainForm(form); }
+    void Stop() { StopMainForm(form); }
 
     // Shows the Options dialog; what its boxes hold, and the boxes it showed.
     std::unique_ptr<TfrmOptions> ShowOptions()

@@ -5,6 +5,7 @@
 #include "FileUtils.h"
 #include "GatewayModule.h"
 #include "Main.h"
+#include "MainFormDrive.h"
 #include "NewFile.h"
 #include "QtStr.h"
 #include "Site.h"
@@ -34,15 +35,6 @@ std::string NotRecognized(const std::string &name)
     return "The File \"" + name + "\" is not recognized as a valid file";
 }
 
-// Picks `index` in the New File dialog and presses OK (or Cancel).
-void AnswerNewFile(int index, bool ok = true)
-{
-    WhenModalOf<TfrmNewFile>([index, ok](TfrmNewFile *dlg) {
-        dlg->lstNewFiles->setCurrentRow(index);
-        QTest::mouseClick(ok ? dlg->btnOk : dlg->btnCancel, Qt::LeftButton);
-    });
-}
-
 }  // namespace
 
 class TestNewOpen : public QObject {
@@ -69,11 +61,7 @@ class TestNewOpen : public QObject {
         return s.FileName;
     }
 
-    int DocumentCount()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return int(form->Documents().size());
-    }
+    int DocumentCount() { return vxt::test::DocumentCount(form); }
 
 private slots:
     void initTestCase()
@@ -87,26 +75,12 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         SetIniFileNameOverride(StdStr(dir->filePath(QStringLiteral("vxt.ini"))));
         boxes = std::make_unique<MessageBoxRecorder>();
-        form = new TMainForm;
-        frmNewFile = new TfrmNewFile(form);
-        frmTransferSite = new TfrmTransferSite(form);
-        form->resize(900, 600);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        StartMainForm(form);
     }
 
     void cleanup()
     {
-        for (TMDIChild *d : form->Documents()) {
-            d->Saved = true;
-            d->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        form->hide();
-        delete form;
-        form = nullptr;
-        frmNewFile = nullptr;
-        frmTransferSite = nullptr;
+        StopMainForm(form);
         boxes.reset();
         ClearNextFileName();
         SetIniFileNameOverride("");
