@@ -7,6 +7,7 @@
 #include "FaultCheck.h"
 #include "GetTagConfig.h"
 #include "Monitor.h"
+#include "MonitorDrive.h"
 #include "NumFormat.h"
 #include "QtStr.h"
 #include "UiTestSupport.h"
@@ -95,14 +96,7 @@ private:
     // stops when the download has ended.
     void Open()
     {
-        TDeviceData d;
-        d.Device = "Velto-10-MB";
-        d.Hostname = "velto-mb";
-        d.MAC = StdStr(kMB);
-        d.Version = "2.0.4-SN";
-        d.IP = "127.0.0.2";
-        d.Family = 0;
-        mon->Device = d;
+        mon->Device = EmulatedMB(kMB);
         ModalScript close = ModalScript::Of<TfrmGetTagConfig>([this](TfrmGetTagConfig *dlg) {
             QTimer *ended = new QTimer(dlg);
             connect(ended, &QTimer::timeout, dlg, [this, dlg, ended]() {
@@ -156,13 +150,7 @@ private slots:
         QVERIFY(emu->reset());
         SetDecimalSeparator('.');
         boxes = std::make_unique<MessageBoxRecorder>();
-        mon = new TfrmMonitor;
-        frmGetTagConfig = new TfrmGetTagConfig(mon);
-        frmWriteValue = new TfrmWriteValue(mon);
-        mon->SetHttpPort(emu->httpPort());
-        mon->Channel.SetTimeout(kTimeoutMs);
-        frmGetTagConfig->SetHttpPort(emu->httpPort());
-        frmGetTagConfig->Channel.SetTimeout(kTimeoutMs);
+        mon = NewMonitor(emu->httpPort(), kTimeoutMs);
         // A failed download closes its window by itself: that is its end.
         downloads = 0;
         connect(frmGetTagConfig, &QDialog::finished, this, [this]() {
@@ -176,11 +164,7 @@ private slots:
     void cleanup()
     {
         vanish.reset();
-        if (mon->MonitorState != MonitorStopped) mon->btnStopClick();
-        delete mon;
-        mon = nullptr;
-        frmGetTagConfig = nullptr;
-        frmWriteValue = nullptr;
+        DeleteMonitor(mon);
         boxes.reset();
     }
 

@@ -4,6 +4,7 @@
 #include "GetTagConfig.h"
 #include "Monitor.h"
 #include "MonitorChart.h"
+#include "MonitorDrive.h"
 #include "NumFormat.h"
 #include "QtStr.h"
 #include "UiTestSupport.h"
@@ -45,22 +46,6 @@ QJsonArray Tags()
     };
 }
 
-// Presses Close of the tag-list dialog once its download has ended.
-void CloseDownloadWhenDone()
-{
-    WhenModalOf<TfrmGetTagConfig>([](TfrmGetTagConfig *dlg) {
-        auto *poll = new QTimer(dlg);
-        QObject::connect(poll, &QTimer::timeout, dlg, [dlg, poll]() {
-            if (dlg->Downloading ||
-                dlg->lblStatus->text() == QStringLiteral("Initializing Tag Configuration Download..."))
-                return;
-            poll->deleteLater();
-            if (dlg->isVisible()) dlg->btnStop->click();
-        });
-        poll->start(10);
-    });
-}
-
 QColor PaletteText(QLabel *l) { return l->palette().color(QPalette::WindowText); }
 
 }  // namespace
@@ -86,14 +71,7 @@ private:
     // Opens the window on the emulated device and waits for its tag list.
     void Open()
     {
-        TDeviceData d;
-        d.Device = "Velto-10-MB";
-        d.Hostname = "velto-mb";
-        d.MAC = StdStr(kMB);
-        d.Version = "2.0.4-SN";
-        d.IP = "127.0.0.2";
-        d.Family = 0;
-        mon->Device = d;
+        mon->Device = EmulatedMB(kMB);
         CloseDownloadWhenDone();
         mon->show();
         QTRY_COMPARE(mon->lstTags->rowCount(), 4);
@@ -151,22 +129,12 @@ private slots:
     {
         SetDecimalSeparator('.');
         QVERIFY(emu->reset());
-        mon = new TfrmMonitor;
-        frmGetTagConfig = new TfrmGetTagConfig(mon);
-        frmWriteValue = new TfrmWriteValue(mon);
-        mon->SetHttpPort(emu->httpPort());
-        mon->Channel.SetTimeout(1500);
-        frmGetTagConfig->SetHttpPort(emu->httpPort());
-        frmGetTagConfig->Channel.SetTimeout(1500);
+        mon = NewMonitor(emu->httpPort(), 1500);
     }
 
     void cleanup()
     {
-        if (mon->MonitorState != MonitorStopped) mon->btnStopClick();
-        delete mon;
-        mon = nullptr;
-        frmGetTagConfig = nullptr;
-        frmWriteValue = nullptr;
+        DeleteMonitor(mon);
     }
 
     void opensStoppedWithTheDeviceAndItsTags()

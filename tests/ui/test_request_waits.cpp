@@ -6,6 +6,7 @@
 #include "GetTagConfig.h"
 #include "Main.h"
 #include "Monitor.h"
+#include "MonitorDrive.h"
 #include "MsgBox.h"
 #include "Password.h"
 #include "Properties.h"
@@ -215,31 +216,13 @@ private:
         return QTest::qWaitForWindowExposed(frmProperties);
     }
 
-    TDeviceData Device() const
-    {
-        TDeviceData d;
-        d.Device = "Velto-10-MB";
-        d.Hostname = "velto-mb";
-        d.MAC = StdStr(kMB);
-        d.Version = "2.0.4-SN";
-        d.IP = "127.0.0.2";
-        d.Family = 0;
-        return d;
-    }
+    TDeviceData Device() const { return EmulatedMB(kMB); }
 
     // The monitor on the device with its tag list in, running tag 1 with the ticks left to the test.
     void OpenMonitorAndPlay(TfrmMonitor *mon)
     {
         mon->Device = Device();
-        WhenModalOf<TfrmGetTagConfig>([](TfrmGetTagConfig *dlg) {
-            auto *poll = new QTimer(dlg);
-            QObject::connect(poll, &QTimer::timeout, dlg, [dlg, poll]() {
-                if (dlg->Downloading || dlg->lblStatus->text().startsWith(QStringLiteral("Initializing"))) return;
-                poll->deleteLater();
-                if (dlg->isVisible()) dlg->btnStop->click();
-            });
-            poll->start(10);
-        });
+        CloseDownloadWhenDone();
         mon->show();
         QTRY_COMPARE(mon->lstTags->rowCount(), 6);
         QTRY_VERIFY(!frmGetTagConfig->isVisible());
@@ -424,13 +407,7 @@ private slots:
     // Pause and Stop end a run while its request waits; Play and Close wait for the request.
     void monitorPauseAndStopWorkPlayAndCloseWait()
     {
-        auto *mon = new TfrmMonitor;
-        frmGetTagConfig = new TfrmGetTagConfig(mon);
-        frmWriteValue = new TfrmWriteValue(mon);
-        for (TSilentChannel *c : {&mon->Channel, &frmGetTagConfig->Channel}) {
-            c->SetHttpPort(emu->httpPort());
-            c->SetTimeout(5000);
-        }
+        auto *mon = NewMonitor(emu->httpPort(), 5000);
         OpenMonitorAndPlay(mon);
 
         QVERIFY(emu->clearRequests());
@@ -462,22 +439,14 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(Bodies(), QStringList({"READ(TAG1=1,);", "MAILBOX();"}));
         QCOMPARE(Shown(), QStringList());
-        delete mon;
-        frmGetTagConfig = nullptr;
-        frmWriteValue = nullptr;
+        DeleteMonitor(mon);
     }
 
     // Write and Alarm Ack pressed while a read waits leave their orders for the next steps; the
     // write dialog they open takes the user's input as usual.
     void monitorWriteAndAckDuringAReadAreKept()
     {
-        auto *mon = new TfrmMonitor;
-        frmGetTagConfig = new TfrmGetTagConfig(mon);
-        frmWriteValue = new TfrmWriteValue(mon);
-        for (TSilentChannel *c : {&mon->Channel, &frmGetTagConfig->Channel}) {
-            c->SetHttpPort(emu->httpPort());
-            c->SetTimeout(5000);
-        }
+        auto *mon = NewMonitor(emu->httpPort(), 5000);
         OpenMonitorAndPlay(mon);
         QVERIFY(emu->clearRequests());
         QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("READ")));
@@ -498,21 +467,13 @@ private slots:
         QCOMPARE(Bodies(), QStringList({"READ(TAG1=1,);", "MAILBOX();", "WRITE(TAG=1,VALUE=321,);", "READ(TAG1=1,);",
                                         "MAILBOX();", "ALARMACK(TAG=1,);"}));
         mon->btnStopClick();
-        delete mon;
-        frmGetTagConfig = nullptr;
-        frmWriteValue = nullptr;
+        DeleteMonitor(mon);
     }
 
     // The write dialog opened between two ticks keeps taking the value while the next tick waits.
     void monitorWriteDialogTakesInputWhileATickWaits()
     {
-        auto *mon = new TfrmMonitor;
-        frmGetTagConfig = new TfrmGetTagConfig(mon);
-        frmWriteValue = new TfrmWriteValue(mon);
-        for (TSilentChannel *c : {&mon->Channel, &frmGetTagConfig->Channel}) {
-            c->SetHttpPort(emu->httpPort());
-            c->SetTimeout(5000);
-        }
+        auto *mon = NewMonitor(emu->httpPort(), 5000);
         OpenMonitorAndPlay(mon);
         QVERIFY(emu->clearRequests());
         QVERIFY(emu->setFail(kMB, QStringLiteral("delay:1500"), 1, QStringLiteral("READ")));
@@ -537,9 +498,7 @@ private slots:
         mon->TimerScanTimer();
         QCOMPARE(Bodies(), QStringList({"READ(TAG1=1,);", "MAILBOX();", "WRITE(TAG=1,VALUE=77,);"}));
         mon->btnStopClick();
-        delete mon;
-        frmGetTagConfig = nullptr;
-        frmWriteValue = nullptr;
+        DeleteMonitor(mon);
     }
 
     // The device list and the menus take nothing while Connect waits; the frame itself repaints.
