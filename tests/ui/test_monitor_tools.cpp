@@ -5,6 +5,7 @@
 #include "GetTagConfig.h"
 #include "Main.h"
 #include "Monitor.h"
+#include "MonitorDrive.h"
 #include "MonitorModule.h"
 #include "QtStr.h"
 #include "UiTestSupport.h"
@@ -30,21 +31,6 @@ using namespace vxt::test;
 namespace {
 
 const QString kMB = QStringLiteral("00-11-22-33-44-01");
-
-void CloseDownloadWhenDone()
-{
-    WhenModalOf<TfrmGetTagConfig>([](TfrmGetTagConfig *dlg) {
-        auto *poll = new QTimer(dlg);
-        QObject::connect(poll, &QTimer::timeout, dlg, [dlg, poll]() {
-            if (dlg->Downloading ||
-                dlg->lblStatus->text() == QStringLiteral("Initializing Tag Configuration Download..."))
-                return;
-            poll->deleteLater();
-            if (dlg->isVisible()) dlg->btnStop->click();
-        });
-        poll->start(10);
-    });
-}
 
 }  // namespace
 
@@ -166,12 +152,7 @@ private slots:
     void userWatchesWritesAndAcknowledges()
     {
         MessageBoxRecorder boxes;
-        TDeviceData dev;
-        dev.Device = "Velto-10-MB";
-        dev.Hostname = "velto-mb";
-        dev.MAC = StdStr(kMB);
-        dev.Version = "2.0.4-SN";
-        dev.IP = "127.0.0.2";
+        const TDeviceData dev = EmulatedMB(kMB);
         form->Connected = true;
         form->ConnectedDevice = dev;
         form->UpdateActions();

@@ -116,12 +116,7 @@ int RunClosingProgram(int argc, char **argv, int httpPort)
         frmVersion = new TfrmVersion(form);
         form->SetHttpPort(httpPort);
         form->show();
-        TDeviceData dev;
-        dev.Device = "Velto-10-MB";
-        dev.Hostname = "velto-mb";
-        dev.MAC = StdStr(kMB);
-        dev.Version = "2.0.4-SN";
-        dev.IP = "127.0.0.2";
+        TDeviceData dev = EmulatedMB(kMB);
         dev.Netmask = "255.255.255.0";
         dev.Gateway = "0.0.0.0";
         dev.HasHostname = true;
