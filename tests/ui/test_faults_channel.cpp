@@ -112,6 +112,25 @@ private:
 
     QString Unchanged() const { return settings->Differences(); }
 
+    // Types the administrator password whenever it is asked for, while the script lives.
+    static ModalScript AdminPassword()
+    {
+        return ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
+            dlg->txtPassword->setText(QStringLiteral("admin"));
+            dlg->btnOk->click();
+        });
+    }
+
+    // Devices/Connect on the row of `mac`, timed by the watch.
+    void ConnectWatched(const QString &mac)
+    {
+        form->lstDevices->selectRow(RowOf(mac));
+        form->UpdateActions();
+        watch.Start();
+        form->DevicesConnect->trigger();
+        watch.Stop();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -196,15 +215,8 @@ private slots:
         QFETCH(bool, connected);
         QFETCH(int, minMs);
         Apply(kMB, fault, QStringLiteral("GETADMIN"));
-        ModalScript password = ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
-            dlg->txtPassword->setText(QStringLiteral("admin"));
-            dlg->btnOk->click();
-        });
-        form->lstDevices->selectRow(RowOf(kMB));
-        form->UpdateActions();
-        watch.Start();
-        form->DevicesConnect->trigger();
-        watch.Stop();
+        ModalScript password = AdminPassword();
+        ConnectWatched(kMB);
         QCOMPARE(password.Runs(), 1);
         QCOMPARE(form->Connected, connected);
         QCOMPARE(form->DevicesConnect->isChecked(), connected);
@@ -223,15 +235,8 @@ private slots:
     {
         const int limitMs = kTimeoutMs * THttpClient::kOverallLimitFactor;
         QVERIFY(emu->setFail(kMB, QStringLiteral("drip:300"), 1, QStringLiteral("GETADMIN")));
-        ModalScript password = ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
-            dlg->txtPassword->setText(QStringLiteral("admin"));
-            dlg->btnOk->click();
-        });
-        form->lstDevices->selectRow(RowOf(kMB));
-        form->UpdateActions();
-        watch.Start();
-        form->DevicesConnect->trigger();
-        watch.Stop();
+        ModalScript password = AdminPassword();
+        ConnectWatched(kMB);
         QCOMPARE(Shown(), (Texts{kNoResponse, kUnable}));
         QVERIFY(!form->Connected);
         QVERIFY(form->FileNew->isEnabled());
@@ -335,10 +340,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(Texts, texts);
         QFETCH(int, minMs);
-        ModalScript password = ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
-            dlg->txtPassword->setText(QStringLiteral("admin"));
-            dlg->btnOk->click();
-        });
+        ModalScript password = AdminPassword();
         bool pressed = false;
         bool closed = false;
         ModalScript press = ModalScript::Of<TfrmProperties>([&](TfrmProperties *dlg) {
@@ -400,10 +402,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(Texts, texts);
         QFETCH(int, minMs);
-        ModalScript password = ModalScript::Of<TfrmPassword>([](TfrmPassword *dlg) {
-            dlg->txtPassword->setText(QStringLiteral("admin"));
-            dlg->btnOk->click();
-        });
+        ModalScript password = AdminPassword();
         QString username;
         bool done = false;
         ModalScript drive = ModalScript::Of<TfrmProperties>([&](TfrmProperties *dlg) {
