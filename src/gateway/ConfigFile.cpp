@@ -18,10 +18,7 @@ constexpr size_t kMaxQuoted = 80;
 
 std::string Quoted(const std::string &value)
 {
-    if (value.size() <= kMaxQuoted) return value;
-    size_t n = kMaxQuoted;
-    while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;   // not inside a character
-    return value.substr(0, n) + "...";
+    return value.size() <= kMaxQuoted ? value : Utf8Prefix(value, kMaxQuoted) + "...";
 }
 
 std::string InvalidValueText(const std::string &label, const std::string &read, const std::string &defaultText)

@@ -1,5 +1,7 @@
 #include "FileUtils.h"
 
+#include "StrUtils.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -94,9 +96,7 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
     CheckMayWriteFile(path);
     std::string dir = ExtractFilePath(path);
     // The temporary name must fit where the file's own name fits (255 bytes on most file systems).
-    std::string stem = ExtractFileName(path).substr(0, 200);
-    while (!stem.empty() && (static_cast<unsigned char>(stem.back()) & 0xC0) == 0x80) stem.pop_back();
-    if (!stem.empty() && static_cast<unsigned char>(stem.back()) >= 0xC0) stem.pop_back();
+    const std::string stem = Utf8Prefix(ExtractFileName(path), 200);
     std::string tmpl = (dir.empty() ? std::string("./") : dir) + "." + stem + ".XXXXXX";
     std::string tmp = tmpl;
     int fd = ::mkstemp(tmp.data());

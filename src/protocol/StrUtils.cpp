@@ -62,4 +62,12 @@ std::string Format(const char *fmt, ...)
     return r;
 }
 
+std::string Utf8Prefix(const std::string &s, size_t maxBytes)
+{
+    if (s.size() <= maxBytes) return s;
+    size_t n = maxBytes;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;   // s[n] starts the cut-off part
+    return s.substr(0, n);
+}
+
 }  // namespace vxt

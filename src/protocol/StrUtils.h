@@ -19,6 +19,8 @@ bool Contains(const std::string &s, const std::string &part);
 bool StartsWith(const std::string &s, const std::string &prefix);
 bool EndsWith(const std::string &s, const std::string &suffix);
 std::string IntToStr(long long v);
+// At most `maxBytes` of `s`, never ending inside a UTF-8 character (file names and quoted values).
+std::string Utf8Prefix(const std::string &s, size_t maxBytes);
 
 // printf-style formatting of the fixed message texts ("%s", "%d").
 std::string Format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -132,3 +132,16 @@ TEST(Utiles, SmallHelpers)
     std::string exe(buf, size_t(n));
     EXPECT_EQ(GetAppDir(), exe.substr(0, exe.rfind('/') + 1));
 }
+
+// A cut never ends inside a character: the bytes of "é" (2) and "配" (3) go whole or not at all.
+TEST(Utiles, Utf8PrefixCutsBetweenCharacters)
+{
+    const std::string s = "ab\xc3\xa9\xe9\x85\x8d";   // "abé配", 7 bytes
+    EXPECT_EQ(Utf8Prefix(s, 7), s);
+    EXPECT_EQ(Utf8Prefix(s, 100), s);
+    EXPECT_EQ(Utf8Prefix(s, 6), "ab\xc3\xa9");
+    EXPECT_EQ(Utf8Prefix(s, 4), "ab\xc3\xa9");
+    EXPECT_EQ(Utf8Prefix(s, 3), "ab");
+    EXPECT_EQ(Utf8Prefix(s, 0), "");
+    EXPECT_EQ(Utf8Prefix("\xe9\x85\x8d", 2), "");
+}
