@@ -33,6 +33,10 @@ TfrmProperties *frmProperties = nullptr;
 
 namespace {
 
+const char kAdminPasswordUnknown[] =
+    "The administrator password could not be read from the Device.\r\nClose the Device Properties and open "
+    "them again to retry.";
+
 // False, with the field named and focused, when a text typed for the device would reach it changed.
 bool Carries(QTabWidget *pages, QWidget *page, QLineEdit *edit, const char *field)
 {
@@ -160,6 +164,7 @@ bool TfrmProperties::Initialize()
     GralPropsLoaded = false;
     // Nothing of the previous device may be shown, or sent back, for this one.
     AdminPassword.clear();
+    AdminPasswordKnown = false;
     pgeProperties->setCurrentWidget(tabNetwork);
     stDevice->setText(QStr(Device));
     stMAC->setText(QStr(MAC));
@@ -254,7 +259,8 @@ bool TfrmProperties::GetVeltoGralProps()
 
     request.SetCommand("GETADMIN");
     if (!Send("Getting User Data from Device...", request, reply)) return false;
-    AdminPassword = reply.IsCommand("ADMIN") ? reply.GetString("PWD", "") : "";
+    AdminPasswordKnown = reply.IsCommand("ADMIN");
+    AdminPassword = AdminPasswordKnown ? reply.GetString("PWD", "") : "";
 
     request.SetCommand("GETUSER");
     reply.SetText("");
@@ -433,8 +439,16 @@ void TfrmProperties::ConfigureNetwork()
     accept();
 }
 
+bool TfrmProperties::CanCheckAdminPassword()
+{
+    if (AdminPasswordKnown) return true;
+    ShowError(kAdminPasswordUnknown);
+    return false;
+}
+
 void TfrmProperties::ConfigureUser()
 {
+    if (!CanCheckAdminPassword()) return;
     if (txtUserPassword->text() != txtUserRetypePassword->text()) {
         ShowError("Passwords do not match.");
         txtUserPassword->setFocus();
@@ -461,6 +475,7 @@ void TfrmProperties::ConfigureUser()
 
 void TfrmProperties::ConfigureAdmin()
 {
+    if (!CanCheckAdminPassword()) return;
     if (txtAdminPassword->text() != txtAdminRetypePassword->text()) {
         ShowError("Passwords do not match.");
         txtAdminPassword->setFocus();

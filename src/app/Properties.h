@@ -44,6 +44,9 @@ public:
 
     // The administrator password as the device reported it, updated by a successful SETADMIN.
     std::string AdminPassword;
+    // The device answered GETADMIN with its password since Initialize: only then can the password
+    // typed for a user or administrator change be checked.
+    bool AdminPasswordKnown = false;
     // User, clock and log data have been requested since Initialize.
     bool GralPropsLoaded = false;
 
@@ -118,6 +121,8 @@ public:
 
     bool IsValidNetwork();
     void ConfigureNetwork();
+    // False, after telling the user why, when the administrator password is not known.
+    bool CanCheckAdminPassword();
     void ConfigureUser();
     void ConfigureAdmin();
     void ConfigureDateTime();

@@ -6,9 +6,11 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,11 +26,30 @@ constexpr size_t kMaxListingBytes = 1024 * 1024;
 // How long a cancelled session waits for the server to read its last commands.
 constexpr int kLingerMs = 1000;
 constexpr int kQuitReplyMs = 2000;
+// How often an upload looks at how much of its data the server has taken.
+constexpr int kDeliveryCheckMs = 50;
 
 void CloseFd(int &fd)
 {
     if (fd >= 0) ::close(fd);
     fd = -1;
+}
+
+// Closes with a reset: what is still unsent is dropped rather than delivered later, after the
+// client has given up on it.
+void ResetFd(int &fd)
+{
+    if (fd < 0) return;
+    const linger off{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &off, sizeof off);
+    CloseFd(fd);
+}
+
+// Bytes written to `fd` that the peer has not acknowledged yet.
+int64_t Unacknowledged(int fd)
+{
+    int queued = 0;
+    return ::ioctl(fd, SIOCOUTQ, &queued) == 0 && queued > 0 ? queued : 0;
 }
 
 int Remaining(Clock::time_point deadline)
@@ -203,7 +224,6 @@ void TFtpClient::WriteAll(int fd, const char *data, size_t size, const char *wha
         const ssize_t n = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
         if (n > 0) {
             sent += size_t(n);
-            if (fd == data_) moved_ += n;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             WaitFor(fd, POLLOUT, ReadTimeoutMs, what);
         } else if (n < 0 && errno == EINTR) {
@@ -371,7 +391,9 @@ void TFtpClient::CloseData()
 
 void TFtpClient::CloseControl()
 {
-    CloseFd(ctrl_);
+    // A session given up on leaves nothing behind that could still reach the server.
+    if (abort_ || timedOut_) ResetFd(ctrl_);
+    else CloseFd(ctrl_);
     inbuf_.clear();
     transferring_ = false;
 }
@@ -437,11 +459,8 @@ int TFtpClient::OpenDataChannel(const std::string &cmd)
             CloseListener();
             return state;
         }
-        const Reply r = ReadReply();
+        ReadTransferReply(state, cmd);
         waitUntil = Clock::now() + std::chrono::milliseconds(ReadTimeoutMs);
-        if (r.Code / 100 == 1) state = kPreliminaryReply;
-        else if (r.Code / 100 == 2) state = kFinalReply;
-        else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
     }
 }
 
@@ -469,12 +488,7 @@ std::string TFtpClient::ReceiveData(int fd, bool progress, size_t limit, const c
             const int ready = inbuf_.find('\n') != std::string::npos
                                   ? ctrl_
                                   : WaitForEither(fd, ctrl_, ReadTimeoutMs, "waiting for data");
-            if (ready == ctrl_) {
-                const Reply r = ReadReply();
-                if (r.Code / 100 == 1) state = kPreliminaryReply;
-                else if (r.Code / 100 == 2) state = kFinalReply;
-                else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
-            }
+            if (ready == ctrl_) ReadTransferReply(state, cmd);
         } else if (errno != EINTR) {
             throw EFtpError(Errno("receiving data"));
         }
@@ -499,7 +513,8 @@ void TFtpClient::AbortTransfer()
         [[maybe_unused]] ssize_t n = ::send(ctrl_, kAbor, sizeof kAbor - 1, MSG_NOSIGNAL);
     }
     transferring_ = false;
-    CloseData();
+    ResetFd(data_);
+    CloseListener();
 }
 
 void TFtpClient::BeginTransferLimit()
@@ -531,21 +546,68 @@ std::vector<std::string> TFtpClient::List()
     });
 }
 
+void TFtpClient::SendData(const std::string &data, int &state, const std::string &cmd)
+{
+    const size_t chunk = BufferSize ? BufferSize : 256;
+    size_t sent = 0;
+    int64_t delivered = 0;
+    Clock::time_point lastMove = Clock::now();
+    for (;;) {
+        while (sent < data.size()) {
+            const ssize_t n = ::send(data_, data.data() + sent, std::min(chunk, data.size() - sent), MSG_NOSIGNAL);
+            if (n > 0) sent += size_t(n);
+            else if (n < 0 && errno == EINTR) continue;
+            else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+            else throw EFtpError(Errno("sending data"));
+        }
+        // Bytes count once the server has them; those still queued here may yet take long on a
+        // slow link, and they are what the read time-out waits for.
+        const int64_t now = int64_t(sent) - std::min<int64_t>(Unacknowledged(data_), int64_t(sent));
+        if (now != delivered) {
+            delivered = now;
+            moved_ = delivered;
+            lastMove = Clock::now();
+            if (OnWork) OnWork(TFtpWorkMode::Write, delivered);
+        }
+        if (sent == data.size() && (delivered == int64_t(sent) || state == kFinalReply)) return;
+        if (state != kFinalReply && inbuf_.find('\n') != std::string::npos) {
+            ReadTransferReply(state, cmd);
+            continue;
+        }
+        const int idle = int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastMove).count());
+        const int wait = Bounded(std::min(kDeliveryCheckMs, ReadTimeoutMs - idle));
+        if (wait <= 0) TimedOut("sending data");
+        pollfd p[3] = {{data_, short(sent < data.size() ? POLLOUT : 0), 0},
+                       {state == kFinalReply ? -1 : ctrl_, POLLIN, 0},
+                       {wake_[0], POLLIN, 0}};
+        const int n = ::poll(p, wake_[0] >= 0 ? 3 : 2, wait);
+        if (n < 0 && errno != EINTR) throw EFtpError(Errno("poll"));
+        if (abort_) throw EFtpCanceled("the FTP session was canceled");
+        if (n > 0 && p[1].revents) ReadTransferReply(state, cmd);
+        // A data connection that broke with bytes still queued will not deliver them.
+        else if (n > 0 && (p[0].revents & (POLLERR | POLLHUP)) && Unacknowledged(data_) > 0)
+            throw EFtpError("the data connection broke");
+    }
+}
+
+void TFtpClient::ReadTransferReply(int &state, const std::string &cmd)
+{
+    const Reply r = ReadReply();
+    if (r.Code / 100 == 1) state = kPreliminaryReply;
+    else if (r.Code / 100 == 2) state = kFinalReply;
+    else throw EFtpError(CommandName(cmd) + " refused: " + r.Text);
+}
+
 void TFtpClient::Put(const std::string &data, const std::string &remoteName)
 {
     Guard([&]() {
         BeginTransferLimit();
         const OnExit unlimit{[this]() { transferLimited_ = false; }};
-        const int pre = OpenDataChannel("STOR " + remoteName);
+        const std::string cmd = "STOR " + remoteName;
+        int state = OpenDataChannel(cmd);
         if (OnWorkBegin) OnWorkBegin(TFtpWorkMode::Write, int64_t(data.size()));
-        const size_t chunk = BufferSize ? BufferSize : 256;
-        size_t sent = 0;
-        while (sent < data.size()) {
-            WriteAll(data_, data.data() + sent, std::min(chunk, data.size() - sent), "sending data");
-            sent += std::min(chunk, data.size() - sent);
-            if (OnWork) OnWork(TFtpWorkMode::Write, int64_t(sent));
-        }
-        FinishTransfer(pre);
+        SendData(data, state, cmd);
+        FinishTransfer(state);
         if (OnWorkEnd) OnWorkEnd(TFtpWorkMode::Write);
     });
 }
@@ -582,8 +644,8 @@ void TFtpClient::Disconnect()
         static const char kQuit[] = "QUIT\r\n";
         [[maybe_unused]] ssize_t n = ::send(ctrl_, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL);
     } else {
-        // Cancelled: no waiting for replies, but the server gets to read ABOR and QUIT before the
-        // connection goes, rather than a reset that could drop them.
+        // Cancelled: no waiting for replies, but the server gets a moment to read ABOR and QUIT
+        // before the reset that ends the connection.
         static const char kQuit[] = "QUIT\r\n";
         [[maybe_unused]] ssize_t n = ::send(ctrl_, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL);
         ::shutdown(ctrl_, SHUT_WR);

@@ -58,7 +58,7 @@ public:
     TFtpProxySettings ProxySettings;   // used for methods 1 to 4
 
     int ConnectTimeoutMs = 10000;
-    int ReadTimeoutMs = 10000;          // the longest wait for any byte to move
+    int ReadTimeoutMs = 10000;          // the longest wait for any byte to move (or be acknowledged)
     // However slowly the bytes keep coming, the greeting and every reply must be complete within
     // this many read time-outs, and a data transfer within as many plus the time its bytes take
     // at the slowest rate still counted as progress; past that the session fails as it does
@@ -70,7 +70,8 @@ public:
     size_t MaxRetrieveBytes = SIZE_MAX; // a larger download is refused
 
     // Progress of STOR and RETR, called on the thread that runs the transfer. Begin gets the
-    // expected count (the data's size for a store, 0 for a retrieve); End only follows a
+    // expected count (the data's size for a store, 0 for a retrieve); the count of a store is
+    // what the server has acknowledged, not what waits in this side's queue. End only follows a
     // transfer that completed.
     std::function<void(TFtpWorkMode mode, int64_t expected)> OnWorkBegin;
     std::function<void(TFtpWorkMode mode, int64_t count)> OnWork;
@@ -123,6 +124,10 @@ private:
     int OpenDataChannel(const std::string &cmd);
     std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
                             const std::string &cmd);
+    // Sends `data` and returns once the server has acknowledged all of it (or confirmed the store).
+    void SendData(const std::string &data, int &state, const std::string &cmd);
+    // A reply to the transfer command while its data moves: preliminary, final, or a refusal.
+    void ReadTransferReply(int &state, const std::string &cmd);
     void FinishTransfer(int state);
     void BeginTransferLimit();
     void CloseListener();

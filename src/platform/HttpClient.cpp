@@ -2,8 +2,12 @@
 
 #include <curl/curl.h>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace vxt {
 
@@ -35,13 +39,66 @@ size_t OnHeader(char *, size_t size, size_t count, void *user)
     return size * count;
 }
 
+// The sockets of one exchange, so that an exchange given up on can be reset. curl may close a
+// socket after the exchange has returned, so the record lives until its last socket is closed.
+struct TSockets {
+    std::mutex Lock;
+    std::set<curl_socket_t> Open;
+    bool Reset = false;
+    std::atomic<int> Refs{1};   // the exchange's own, plus one per open socket
+
+    void Release()
+    {
+        if (--Refs == 0) delete this;
+    }
+
+    // Linger 0: the close drops what is still unsent and sends a reset, so nothing of an abandoned
+    // request reaches the device later, after the user has moved on.
+    static void Abort(curl_socket_t fd)
+    {
+        const linger off{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &off, sizeof off);
+    }
+
+    void GiveUp()
+    {
+        const std::lock_guard<std::mutex> hold(Lock);
+        Reset = true;
+        for (curl_socket_t fd : Open) Abort(fd);
+    }
+
+    static curl_socket_t OnOpen(void *user, curlsocktype, curl_sockaddr *a)
+    {
+        auto *s = static_cast<TSockets *>(user);
+        const curl_socket_t fd = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
+        if (fd == CURL_SOCKET_BAD) return fd;
+        const std::lock_guard<std::mutex> hold(s->Lock);
+        s->Open.insert(fd);
+        ++s->Refs;
+        return fd;
+    }
+
+    static int OnClose(void *user, curl_socket_t fd)
+    {
+        auto *s = static_cast<TSockets *>(user);
+        {
+            const std::lock_guard<std::mutex> hold(s->Lock);
+            if (s->Reset) Abort(fd);
+            s->Open.erase(fd);
+            ::close(fd);
+        }
+        s->Release();
+        return 0;
+    }
+};
+
 // How often a waiting exchange looks at its cancel flag and its read time-out.
 const int kCheckMs = 50;
 
 // Runs the exchange; fails it when `cancel` is set, when no byte has moved for `timeoutMs`, or
 // when it has run for `limitMs` in all (a device that drips a byte now and then).
 CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs, const std::atomic<bool> *cancel,
-                 bool &timedOut)
+                 bool &timedOut, TSockets &sockets)
 {
     using Clock = std::chrono::steady_clock;
     // One driver per thread, kept: setting one up costs a good part of a fast exchange.
@@ -73,6 +130,7 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs
         }
         if (cancel && cancel->load()) {
             rc = CURLE_ABORTED_BY_CALLBACK;
+            sockets.GiveUp();
             break;
         }
         // The read time-out counts from the last byte that moved.
@@ -90,6 +148,7 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs
         if (idle >= timeoutMs || left <= 0) {
             timedOut = true;
             rc = CURLE_OPERATION_TIMEDOUT;
+            sockets.GiveUp();
             break;
         }
         // libcurl wakes earlier for its own timers (the connect time-out among them).
@@ -97,6 +156,23 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs
     }
     curl_multi_remove_handle(multi, curl);
     return rc;
+}
+
+// Proxies take credentials beyond ASCII as UTF-8; the settings file holds them as Latin-1.
+std::string Latin1ToUtf8(const std::string &s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 void GlobalInit()
@@ -183,14 +259,20 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    auto *sockets = new TSockets;
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, TSockets::OnOpen);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, sockets);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, TSockets::OnClose);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, sockets);
+    const std::string proxyUser = Latin1ToUtf8(Proxy.Username), proxyPassword = Latin1ToUtf8(Proxy.Password);
     if (UseProxy && !Proxy.Server.empty()) {
         curl_easy_setopt(curl, CURLOPT_PROXY, Proxy.Server.c_str());
         curl_easy_setopt(curl, CURLOPT_PROXYPORT, long(Proxy.Port));
         curl_easy_setopt(curl, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
         if (Proxy.BasicAuth) {
             curl_easy_setopt(curl, CURLOPT_PROXYAUTH, long(CURLAUTH_BASIC));
-            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, Proxy.Username.c_str());
-            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, Proxy.Password.c_str());
+            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, proxyUser.c_str());
+            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, proxyPassword.c_str());
         }
     } else {
         // An empty proxy also keeps the environment's proxy variables out.
@@ -199,7 +281,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
 
     bool timedOut = false;
     const CURLcode rc =
-        Perform(curl, t, TimeoutMs, (long long)TimeoutMs * kOverallLimitFactor, cancel, timedOut);
+        Perform(curl, t, TimeoutMs, (long long)TimeoutMs * kOverallLimitFactor, cancel, timedOut, *sockets);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r.Status);
     if (rc != CURLE_OK) {
         r.Error = t.TooLarge ? "reply too large"
@@ -214,6 +296,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     }
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
+    sockets->Release();
     return r;
 }
 

@@ -46,6 +46,13 @@ QLabel *Box(const char *name)
     return l;
 }
 
+// The program is ending while the session still runs on its worker: it stops, and what it had
+// queued is dropped rather than sent after the user has gone.
+void AbandonIfEnding(TFtpClient &c)
+{
+    if (ProgramEnding()) c.Abort();
+}
+
 }  // namespace
 
 TfrmTransferSite::TfrmTransferSite(QWidget *parent)
@@ -273,6 +280,7 @@ void TfrmTransferSite::Transfer()
             return true;
         });
     } catch (const std::exception &) {
+        AbandonIfEnding(*c);
         if (Canceled) {
             Finish("TRANSFER CANCELED!");
         } else {
@@ -309,6 +317,7 @@ void TfrmTransferSite::Transfer()
         Finish("TRANSFER COMPLETED!");
         Completed = true;
     } catch (const std::exception &) {
+        AbandonIfEnding(*c);
         try {
             RunAndWait<bool>([c]() {
                 c->Disconnect();

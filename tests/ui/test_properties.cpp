@@ -944,6 +944,39 @@ private slots:
         QVERIFY(Focused(dlg().dteDate));
     }
 
+    void noAdministratorPasswordKnownAsksNothing_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("GETADMIN answered otherwise") << QStringLiteral("wrong");
+        QTest::newRow("GETADMIN unanswered") << QStringLiteral("http500");
+    }
+
+    void noAdministratorPasswordKnownAsksNothing()
+    {
+        QFETCH(QString, failure);
+        QVERIFY(Open(kMacA));
+        ClearRecords();
+        QVERIFY(emu->setFail(kMacA, failure, 1, QStringLiteral("GETADMIN")));
+        dlg().pgeProperties->setCurrentWidget(dlg().tabUsers);
+        QVERIFY(!Bodies().isEmpty());
+        QCOMPARE(Bodies().front(), QByteArray("GETADMIN();"));
+        ClearRecords();
+        dlg().txtUsername->setText(QStringLiteral("guest"));
+        for (QLineEdit *e : {dlg().txtUserPassword, dlg().txtUserRetypePassword, dlg().txtAdminPassword,
+                             dlg().txtAdminRetypePassword})
+            e->setText(QStringLiteral("pw1"));
+        for (QPushButton *b : {dlg().btnSetUser, dlg().btnSetAdmin}) {
+            boxes->Clear();
+            b->click();
+            QCOMPARE(Texts(), (std::vector<std::string>{"The administrator password could not be read from the "
+                                                        "Device.\r\nClose the Device Properties and open them "
+                                                        "again to retry."}));
+            QCOMPARE(boxes->Shown()[0].Kind, MsgKind::Error);
+        }
+        QCOMPARE(prompts, 0);
+        QVERIFY(Bodies().isEmpty());
+    }
+
     // Last: it stops the emulator and starts it again on new ports.
     void stoppedDeviceDoesNotOpen()
     {

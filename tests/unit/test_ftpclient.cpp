@@ -8,7 +8,10 @@
 
 #include <arpa/inet.h>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
 #include <functional>
@@ -61,6 +64,15 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return lines_;
     }
+    // Once the client's connection has ended: ECONNRESET when a read or a reply met a reset (a
+    // reply may be the one to hear of it), 0 for an orderly close; -1 while it is open or when `ms`
+    // pass first.
+    int EndedBy(int ms = 10000)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ended_.wait_for(lock, std::chrono::milliseconds(ms), [this]() { return endedBy_ >= 0; });
+        return endedBy_;
+    }
 
 private:
     void Serve()
@@ -76,7 +88,12 @@ private:
         char chunk[512];
         for (;;) {
             const ssize_t n = ::recv(c, chunk, sizeof chunk, 0);
-            if (n <= 0) break;
+            if (n <= 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                endedBy_ = (n < 0 && errno == ECONNRESET) || reset_ ? ECONNRESET : 0;
+                ended_.notify_all();
+                break;
+            }
             buf.append(chunk, size_t(n));
             size_t eol;
             while ((eol = buf.find("\r\n")) != std::string::npos) {
@@ -94,13 +111,16 @@ private:
         conn_ = -1;
     }
 
-    static void Send(int c, const std::string &s, int dripMs = 0)
+    void Send(int c, const std::string &s, int dripMs = 0)
     {
         size_t sent = 0;
         while (sent < s.size()) {
             if (dripMs) std::this_thread::sleep_for(std::chrono::milliseconds(dripMs));
             const ssize_t n = ::send(c, s.data() + sent, dripMs ? 1 : s.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) return;
+            if (n <= 0) {
+                reset_ = reset_ || (n < 0 && errno == ECONNRESET);
+                return;
+            }
             sent += size_t(n);
         }
     }
@@ -113,6 +133,9 @@ private:
     int port_ = 0;
     std::thread thread_;
     std::mutex mutex_;
+    std::condition_variable ended_;
+    int endedBy_ = -1;
+    bool reset_ = false;   // on the server's thread only
     std::vector<std::string> lines_;
 };
 
@@ -296,12 +319,13 @@ TEST(FtpClient, AbortFromAnotherThreadEndsTheWaitAtOnce)
 namespace {
 
 // Connects to the client's listener of a "PORT a,b,c,d,p1,p2" line, from the address `from` when
-// one is given.
-int ConnectBack(const std::string &portLine, const char *from = nullptr)
+// one is given, with the smallest receive buffer when `slowReader` is set.
+int ConnectBack(const std::string &portLine, const char *from = nullptr, bool slowReader = false)
 {
     unsigned a, b, c, d, p1, p2;
     if (std::sscanf(portLine.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &c, &d, &p1, &p2) != 6) return -1;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (slowReader) test::ShrinkReceiveBuffer(fd);
     if (from) {
         sockaddr_in self{};
         self.sin_family = AF_INET;
@@ -661,5 +685,107 @@ TEST(FtpClient, DataConnectionFromAnotherAddressIsRefused)
         EXPECT_LT(MsSince(start), 3000);
         c.Disconnect();
         EXPECT_EQ(script->intruderGot, "");
+    }
+}
+
+namespace {
+
+// STOR answered by a data connection with the smallest receive buffer that reads `chunk` bytes
+// every `everyMs` (never, when `chunk` is 0) until the client closes it.
+struct SlowStore {
+    std::string port;
+    size_t chunk = 0;
+    int everyMs = 0;
+    std::atomic<size_t> read{0};
+    std::atomic<int> data{-1};   // an unread data connection, left to the test
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        if (l.rfind("STOR ", 0) == 0) {
+            const int fd = ConnectBack(port, nullptr, true);
+            if (fd < 0) return "425 Cannot open data connection.\r\n";
+            if (chunk == 0) {
+                data = fd;
+                return "150 Opening data connection.\r\n";
+            }
+            std::string buf(chunk, '\0');
+            for (;;) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
+                const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
+                if (n <= 0) break;
+                read += size_t(n);
+            }
+            ::close(fd);
+            return "150 Opening data connection.\r\n226 Transfer complete.\r\n";
+        }
+        if (l == "ABOR") return "226 Aborted.\r\n";
+        return Plain(l);
+    }
+};
+
+}  // namespace
+
+TEST(FtpClient, UploadWaitsForTheDataStillInFlightAndCountsWhatArrived)
+{
+    // The whole file fits into the client's queue at once; the server then takes it slowly, for
+    // longer than the read time-out, yet with no pause as long.
+    auto script = std::make_shared<SlowStore>();
+    script->chunk = 1024;
+    script->everyMs = 40;
+    ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+    const std::string payload(32 * 1024, 'u');
+    TFtpClient c;
+    Configure(c, server.Port()).ReadTimeoutMs = 400;
+    std::vector<std::pair<int64_t, size_t>> counts;   // reported, and what the server had read by then
+    c.OnWork = [&](TFtpWorkMode, int64_t n) { counts.emplace_back(n, script->read.load()); };
+    c.Connect();
+    const auto start = Clock::now();
+    EXPECT_EQ(FailureOf([&]() { c.Put(payload, "userpage.kws"); }), "");
+    EXPECT_GT(MsSince(start), 2 * c.ReadTimeoutMs);
+    c.Disconnect();
+    EXPECT_EQ(script->read.load(), payload.size());
+    const std::vector<std::string> lines = server.Lines();
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "ABOR"), lines.end());
+    ASSERT_FALSE(counts.empty());
+    EXPECT_EQ(counts.back().first, int64_t(payload.size()));
+    // Never more than the server has, give or take its small receive buffer.
+    for (const auto &[reported, read] : counts) EXPECT_LE(reported, int64_t(read) + 8192) << "server had " << read;
+}
+
+TEST(FtpClient, GivingUpOnAnUploadResetsTheConnections)
+{
+    // The server takes the data connection and reads nothing: most of the file waits in the
+    // client's queue when it gives up, and would trickle out after it unless reset.
+    const std::string payload(8 * 1024 * 1024, 'u');
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "cancelled" : "timed out");
+        auto script = std::make_shared<SlowStore>();
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).ReadTimeoutMs = cancelled ? 10000 : 300;
+        c.Connect();
+        std::thread canceller([&]() {
+            if (!cancelled) return;
+            for (const auto until = Clock::now() + std::chrono::seconds(10); script->data < 0 && Clock::now() < until;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            c.Abort();
+        });
+        EXPECT_EQ(FailureOf([&]() { c.Put(payload, "userpage.kws"); }),
+                  cancelled ? "cancel" : "time-out sending data");
+        canceller.join();
+        c.Disconnect();
+        ASSERT_GE(script->data.load(), 0);
+        const test::TReadToEnd seen = test::ReadToEnd(script->data);
+        ::close(script->data);
+        EXPECT_TRUE(seen.Ended);
+        EXPECT_EQ(seen.Error, ECONNRESET);
+        EXPECT_LT(seen.Bytes, payload.size());
+        // The control connection too; a cancel first lets the server read ABOR and QUIT.
+        EXPECT_EQ(server.EndedBy(), cancelled ? 0 : ECONNRESET);
+        const std::vector<std::string> lines = server.Lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "ABOR"), lines.end());
     }
 }
