@@ -1,5 +1,6 @@
 #include "ModbusTagsAddress.h"
 
+#include "KeyFilter.h"
 #include "QtStr.h"
 
 namespace vxt {
@@ -18,6 +19,11 @@ QString MaskOf(char prefix)
 TMaskedAddressEdit::TMaskedAddressEdit(QWidget *parent) : QLineEdit(parent)
 {
     setInputMask(MaskOf(prefix_));
+    // The mask's "#" also takes digits of other scripts; the keys give ASCII digits and signs only.
+    SetKeyFilter(this, [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+               c == QLatin1Char(' ');
+    });
     // The cursor never rests on the prefix: a typed digit equal to it would be taken for it.
     connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
         if (now < 1 && !hasSelectedText()) setCursorPosition(1);
