@@ -374,8 +374,8 @@ private slots:
         QCOMPARE(dlg->btnOk->text(), QStringLiteral("OK"));
         QVERIFY(dlg->btnOk->isDefault());
         QCOMPARE(dlg->btnCancel->text(), QStringLiteral("Cancel"));
-        QCOMPARE(dlg->txtTagName->maxLength(), 15);
-        QCOMPARE(dlg->txtUnitID->maxLength(), 3);
+        QCOMPARE(TypingLimit(dlg->txtTagName), 15);
+        QCOMPARE(TypingLimit(dlg->txtUnitID), 3);
         QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->cboType->maxVisibleItems(), 9);
         for (QWidget *w : {static_cast<QWidget *>(dlg->cboSource), static_cast<QWidget *>(dlg->txtTagName),
