@@ -139,10 +139,11 @@ private:
     void ContextMenu(QContextMenuEvent *event)
     {
         QMenu *menu = edit_->createStandardContextMenu();
-        if (auto *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
-            disconnect(paste, &QAction::triggered, edit_, nullptr);
-            connect(paste, &QAction::triggered, this, [this]() { Paste(QClipboard::Clipboard); });
-        }
+        // The menu's Paste is the action wired to the edit's own paste.
+        for (QAction *action : menu->actions())
+            if (disconnect(action, SIGNAL(triggered()), edit_, SLOT(paste())) ||
+                disconnect(action, &QAction::triggered, edit_, &QLineEdit::paste))
+                connect(action, &QAction::triggered, this, [this]() { Paste(QClipboard::Clipboard); });
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(event->globalPos());
     }
