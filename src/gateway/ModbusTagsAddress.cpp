@@ -3,15 +3,18 @@
 #include "KeyFilter.h"
 #include "QtStr.h"
 
+#include <algorithm>
+
 namespace vxt {
 
 namespace {
 
-QString MaskOf(char prefix)
+// The prefix and five positions; more when a value set from code needs them, so it shows whole.
+QString MaskOf(char prefix, size_t positions = 5)
 {
     // '0' is a mask character of its own; the other prefix digits are plain literals.
     QString literal = prefix == '0' ? QStringLiteral("\\0") : QString(QLatin1Char(prefix));
-    return literal + QStringLiteral("#####; ");
+    return literal + QString(qsizetype(std::max<size_t>(positions, 5)), QLatin1Char('#')) + QStringLiteral("; ");
 }
 
 }  // namespace
@@ -34,7 +37,6 @@ void TMaskedAddressEdit::SetPrefix(char prefix)
 {
     const std::string typed = Typed();
     prefix_ = prefix;
-    setInputMask(MaskOf(prefix));
     SetTyped(typed);
 }
 
@@ -50,6 +52,7 @@ std::string TMaskedAddressEdit::Typed() const
 
 void TMaskedAddressEdit::SetTyped(const std::string &digits)
 {
+    setInputMask(MaskOf(prefix_, digits.size()));
     // Given with its literal, the text cannot lose a first digit equal to the prefix.
     setText(QLatin1Char(prefix_) + QStr(digits));
     setCursorPosition(1 + int(Typed().size()));

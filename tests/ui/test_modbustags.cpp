@@ -915,7 +915,7 @@ private slots:
     {
         QTest::addColumn<QString>("shape");
         for (const char *n : {"float scaled", "unsigned limits", "word bit negative edge", "coil", "input",
-                              "output", "internal", "fifth source float", "long enron"})
+                              "output", "internal", "fifth source float", "long enron", "six-digit address"})
             QTest::newRow(n) << QString::fromLatin1(n);
     }
 
@@ -994,6 +994,11 @@ private slots:
             t.Scale = 1;
             t.FactorA = 1.5f;
             t.Kind = KindFloat;
+        } else if (shape == "six-digit address") {
+            // A device's address past the five positions shows whole and goes back unchanged.
+            t.UnitID = 1;
+            t.Address = 123456;
+            t.Kind = KindInteger;
         } else {
             t.UnitID = 200;
             t.Type = tLong;
