@@ -105,6 +105,8 @@ public:
             Paste(QClipboard::Selection);
             return true;
         case QEvent::Drop:
+            // A drag within the box moves its own text: the edit does that itself.
+            if (static_cast<QDropEvent *>(event)->source() == edit_) return false;
             Drop(static_cast<QDropEvent *>(event));
             return true;
         case QEvent::ContextMenu:

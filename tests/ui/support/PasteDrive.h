@@ -10,11 +10,12 @@
 
 namespace vxt::test {
 
-// Ctrl+V of `text` at the end of what the edit holds (before the blanks of a masked edit).
-inline void PasteInto(QLineEdit *e, const QString &text)
+// Ctrl+V of `text` at the end of what the edit holds (before the blanks of a masked edit), or at
+// its caret.
+inline void PasteInto(QLineEdit *e, const QString &text, bool atEnd = true)
 {
     e->setFocus();
-    e->setCursorPosition(int(e->text().size()));
+    if (atEnd) e->setCursorPosition(int(e->text().size()));
     QApplication::clipboard()->setText(text);
     QTest::keySequence(e, QKeySequence::Paste);
 }
