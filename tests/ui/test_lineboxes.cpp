@@ -12,9 +12,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QLineEdit>
-#include <QMap>
+#include <QMenu>
 #include <QSet>
 #include <QTest>
 
@@ -32,7 +31,10 @@ QString Where(QLineEdit *e)
 }
 
 // The four boxes of an address control take no Ctrl+V (the control makes them read-only for it).
-bool InAddressControl(QLineEdit *e) { return e->parentWidget() && qobject_cast<TEditIPAddr *>(e->parentWidget()->parentWidget()); }
+bool InAddressControl(QLineEdit *e)
+{
+    return e->parentWidget() && qobject_cast<TEditIPAddr *>(e->parentWidget()->parentWidget());
+}
 
 // The boxes whose keys take only a number, by name (and by being a box of an address control).
 bool IsNumberBox(QLineEdit *e)
