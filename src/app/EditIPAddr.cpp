@@ -154,8 +154,7 @@ TEditIPAddr::TEditIPAddr(QWidget *parent) : QWidget(parent)
         box->setProperty("tag", i);
         box->setFrame(false);
         box->setAlignment(Qt::AlignCenter);
-        box->setMaxLength(3);
-        SetKeyFilter(box, [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+        SetKeyFilter(box, [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }, 3);
         box->setFont(font);
         box->setTextMargins(0, 0, 0, 0);
         box->setGeometry(kBoxX[i], 1, kBoxWidth, boxHeight);

@@ -29,8 +29,7 @@ TfrmInputInteger::TfrmInputInteger(QWidget *parent) : QDialog(parent)
     grpValue->setObjectName(QStringLiteral("grpValue"));
     txtValue = new QLineEdit(grpValue);
     txtValue->setObjectName(QStringLiteral("txtValue"));
-    txtValue->setMaxLength(8);
-    SetKeyFilter(txtValue, &TfrmInputInteger::txtValueKeyPress);
+    SetKeyFilter(txtValue, &TfrmInputInteger::txtValueKeyPress, 8);
     lblValue = new QLabel(grpValue);
     lblValue->setObjectName(QStringLiteral("lblValue"));
     lblValue->setBuddy(txtValue);

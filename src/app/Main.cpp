@@ -6,6 +6,7 @@
 #include "FileDialog.h"
 #include "Icons.h"
 #include "InfoMsg.h"
+#include "KeyFilter.h"
 #include "MsgBox.h"
 #include "NewFile.h"
 #include "Options.h"
@@ -390,6 +391,7 @@ QList<TMDIChild *> TMainForm::Documents() const
 
 void TMainForm::AddDocument(TMDIChild *doc)
 {
+    GuardLineEdits(doc);
     MDIArea->addSubWindow(doc);
     doc->show();
     MDIArea->setActiveSubWindow(doc);

@@ -1,5 +1,6 @@
 #include "Options.h"
 #include "DialogButtons.h"
+#include "KeyFilter.h"
 
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -49,7 +50,7 @@ void AddServerRow(QGridLayout *grid, int row, QLabel *lblServer, QLineEdit *serv
     grid->addWidget(server, row, 2);
     grid->addWidget(lblPort, row, 3);
     grid->addWidget(port, row, 4);
-    port->setMaxLength(5);
+    SetTypingLimit(port, 5);
     port->setFixedWidth(port->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
     server->setMinimumWidth(200);
 }

@@ -1,6 +1,7 @@
 #include "Password.h"
 #include "DialogButtons.h"
 
+#include "KeyFilter.h"
 #include "PasswordEdit.h"
 #include "QtStr.h"
 
@@ -38,7 +39,7 @@ TfrmPassword::TfrmPassword(QWidget *parent) : QDialog(parent)
     lblNote->setFixedWidth(260);
     txtPassword = new QLineEdit(grpPassword);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword->setMaxLength(20);
+    SetTypingLimit(txtPassword, 20);
     MaskPassword(txtPassword);
     lblPassword = new QLabel(QStringLiteral("Password"), grpPassword);
     lblPassword->setObjectName(QStringLiteral("lblPassword"));

@@ -1,5 +1,6 @@
 // The pages of the device properties dialog: their controls and layout.
 #include "EditIPAddr.h"
+#include "KeyFilter.h"
 #include "PasswordEdit.h"
 #include "Properties.h"
 
@@ -39,7 +40,7 @@ QLabel *Note(const char *text, QWidget *parent, const char *name)
 QLineEdit *Edit(QWidget *parent, const char *name, int maxLength, bool masked = false)
 {
     auto *e = Named(new QLineEdit(parent), name);
-    e->setMaxLength(maxLength);
+    SetTypingLimit(e, maxLength);
     if (masked) MaskPassword(e);
     return e;
 }

@@ -61,8 +61,7 @@ void TfrmModbusTags::BuildConfigPage()
 {
     txtUnitID = new QLineEdit(grpTagConfig);
     txtUnitID->setObjectName(QStringLiteral("txtUnitID"));
-    txtUnitID->setMaxLength(3);
-    FilterInteger(txtUnitID);
+    FilterInteger(txtUnitID, 3);
     lblUnitID = new QLabel(QStringLiteral("Modbus Unit ID (Slave)"), grpTagConfig);
     lblUnitID->setObjectName(QStringLiteral("lblUnitID"));
     cboModbusFunction = new QComboBox(grpTagConfig);

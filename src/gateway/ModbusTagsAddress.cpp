@@ -1,16 +1,20 @@
 #include "ModbusTagsAddress.h"
 
+#include "KeyFilter.h"
 #include "QtStr.h"
+
+#include <algorithm>
 
 namespace vxt {
 
 namespace {
 
-QString MaskOf(char prefix)
+// The prefix and five positions; more when a value set from code needs them, so it shows whole.
+QString MaskOf(char prefix, size_t positions = 5)
 {
     // '0' is a mask character of its own; the other prefix digits are plain literals.
     QString literal = prefix == '0' ? QStringLiteral("\\0") : QString(QLatin1Char(prefix));
-    return literal + QStringLiteral("#####; ");
+    return literal + QString(qsizetype(std::max<size_t>(positions, 5)), QLatin1Char('#')) + QStringLiteral("; ");
 }
 
 }  // namespace
@@ -18,6 +22,11 @@ QString MaskOf(char prefix)
 TMaskedAddressEdit::TMaskedAddressEdit(QWidget *parent) : QLineEdit(parent)
 {
     setInputMask(MaskOf(prefix_));
+    // The mask's "#" also takes digits of other scripts; the keys give ASCII digits and signs only.
+    SetKeyFilter(this, [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+               c == QLatin1Char(' ');
+    });
     // The cursor never rests on the prefix: a typed digit equal to it would be taken for it.
     connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
         if (now < 1 && !hasSelectedText()) setCursorPosition(1);
@@ -28,7 +37,6 @@ void TMaskedAddressEdit::SetPrefix(char prefix)
 {
     const std::string typed = Typed();
     prefix_ = prefix;
-    setInputMask(MaskOf(prefix));
     SetTyped(typed);
 }
 
@@ -44,6 +52,7 @@ std::string TMaskedAddressEdit::Typed() const
 
 void TMaskedAddressEdit::SetTyped(const std::string &digits)
 {
+    setInputMask(MaskOf(prefix_, digits.size()));
     // Given with its literal, the text cannot lose a first digit equal to the prefix.
     setText(QLatin1Char(prefix_) + QStr(digits));
     setCursorPosition(1 + int(Typed().size()));

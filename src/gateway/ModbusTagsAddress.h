@@ -1,5 +1,6 @@
 // The register address edit of the Modbus tag editor: the register table's prefix digit stands as a
-// fixed literal in front of five optional positions that each take a digit or a sign.
+// fixed literal in front of five optional positions that each take a digit or a sign (as many as a
+// longer value set from code holds, so that it shows whole).
 #pragma once
 
 #include <QLineEdit>

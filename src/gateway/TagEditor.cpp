@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -35,19 +34,6 @@ namespace {
 
 // Tag names are stored in upper case as they are typed. Only letters whose capital is still a
 // Latin-1 character change, so the name survives the 8-bit conversion.
-class TUpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        for (QChar &c : input) {
-            const QChar u = c.toUpper();
-            if (u.unicode() <= 0xFF) c = u;
-        }
-        return Acceptable;
-    }
-};
-
 template <typename T>
 T *Named(T *w, const char *name)
 {
@@ -134,8 +120,8 @@ TTagEditorBase::TTagEditorBase(const char *family, const TTextTable &sources, co
     for (const std::string &s : sources.Rows()) cboSource->addItem(QStr(s));
     lblSource = Label("Source", "lblSource", grpTagConfig);
     txtTagName = Named(new QLineEdit(grpTagConfig), "txtTagName");
-    txtTagName->setMaxLength(15);
-    txtTagName->setValidator(new TUpperCaseValidator(txtTagName));
+    SetTypingLimit(txtTagName, 15);
+    SetUpperCase(txtTagName);
     lblTagName = Label("Tag Name", "lblTagName", grpTagConfig);
     btnInternal = Named(new QPushButton(QStringLiteral("..."), grpTagConfig), "btnInternal");
     btnInternal->setFixedWidth(btnInternal->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);

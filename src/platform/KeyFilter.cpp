@@ -1,15 +1,29 @@
 #include "KeyFilter.h"
 
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QValidator>
+#include <algorithm>
 
 namespace vxt {
 
 namespace {
 
+bool IsLineEnd(QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }
+
 // Every change of a line edit's text passes its validator; an invalid one that the user made is
-// undone by the edit itself, whichever way it came (keys, paste, drop, input method).
+// undone by the edit itself, whichever way it came (keys, paste, drop, input method). A valid one
+// the validator rewrote is shown as rewritten.
 class TKeyFilterValidator : public QValidator {
 public:
     TKeyFilterValidator(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLength)
@@ -18,43 +32,195 @@ public:
         connect(edit, &QLineEdit::textChanged, this, [this](const QString &text) { shown_ = text; });
     }
 
-    State validate(QString &input, int &) const override
+    State validate(QString &input, int &pos) const override
     {
+        if (UpperCase) Capitalize(input);
         // setText clears the edit's modified state: what code puts into the box is taken whole.
         if (!edit_ || !edit_->isModified()) return Acceptable;
         // Only what this change brings in is judged, so a value set from code can still be edited.
+        // The caret stands behind what came in; what follows it is kept text when the shown text
+        // ends the same way. Otherwise (the caret moved by other means) the longest common ends count.
+        qsizetype suffix = input.size() - pos;
+        if (pos < 0 || suffix > shown_.size() || !input.endsWith(QStringView(shown_).right(suffix))) suffix = -1;
+        const qsizetype prefixMax = std::min(input.size(), shown_.size() - std::max<qsizetype>(suffix, 0));
         qsizetype prefix = 0;
-        while (prefix < input.size() && prefix < shown_.size() && input[prefix] == shown_[prefix]) ++prefix;
-        qsizetype suffix = 0;
-        while (suffix < input.size() - prefix && suffix < shown_.size() - prefix &&
-               input[input.size() - 1 - suffix] == shown_[shown_.size() - 1 - suffix])
-            ++suffix;
+        while (prefix < prefixMax && (suffix < 0 || prefix < pos) && input[prefix] == shown_[prefix]) ++prefix;
+        if (suffix < 0) {
+            suffix = 0;
+            while (suffix < input.size() - prefix && suffix < shown_.size() - prefix &&
+                   input[input.size() - 1 - suffix] == shown_[shown_.size() - 1 - suffix])
+                ++suffix;
+        }
+        QString brought = input.mid(prefix, input.size() - prefix - suffix);
+        const qsizetype before = brought.size();
+        if (!TakeLineInput(brought)) return Invalid;
         if (Allowed)
-            for (qsizetype i = prefix; i < input.size() - suffix; ++i)
-                if (input[i].isPrint() && !Allowed(input[i])) return Invalid;
+            for (QChar c : brought)
+                if (!Allowed(c)) return Invalid;
+        if (brought.size() != before) {
+            const qsizetype end = prefix + before;
+            input.replace(prefix, before, brought);
+            if (pos >= end) pos -= int(before - brought.size());
+            else if (pos > prefix + brought.size()) pos = int(prefix + brought.size());
+        }
         if (MaxLength > 0 && input.size() > MaxLength && input.size() > shown_.size()) return Invalid;
         return Acceptable;
     }
 
+    static void Capitalize(QString &input)
+    {
+        for (QChar &c : input) {
+            const QChar u = c.toUpper();
+            if (u.unicode() <= 0xFF) c = u;
+        }
+    }
+
     const std::function<bool(QChar)> Allowed;
     const int MaxLength;
+    bool UpperCase = false;
 
 private:
     QPointer<QLineEdit> edit_;
     QString shown_;
 };
 
+// An input mask fits what comes in to its positions before any validator sees it, dropping what
+// does not fit: a masked box judges pastes and drops itself, before they reach the mask.
+class TMaskedInputGuard : public QObject {
+public:
+    explicit TMaskedInputGuard(QLineEdit *edit) : QObject(edit), edit_(edit) { edit->installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (edit_->inputMask().isEmpty() || edit_->isReadOnly() || forwarding_) return false;
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (!static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) return false;
+            Paste(QClipboard::Clipboard);
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() != Qt::MiddleButton ||
+                !QApplication::clipboard()->supportsSelection())
+                return false;
+            Paste(QClipboard::Selection);
+            return true;
+        case QEvent::Drop:
+            // A drag within the box moves its own text: the edit does that itself.
+            if (static_cast<QDropEvent *>(event)->source() == edit_) return false;
+            Drop(static_cast<QDropEvent *>(event));
+            return true;
+        case QEvent::ContextMenu:
+            ContextMenu(static_cast<QContextMenuEvent *>(event));
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    void Paste(QClipboard::Mode mode)
+    {
+        QString text = QApplication::clipboard()->text(mode);
+        if (TakeLineInput(text)) edit_->insert(text);
+    }
+
+    void Drop(QDropEvent *event)
+    {
+        // The edit drops the taken text itself (caret and drag state included), or nothing.
+        QString text = event->mimeData() ? event->mimeData()->text() : QString();
+        QMimeData taken;
+        if (TakeLineInput(text)) taken.setText(text);
+        QDropEvent drop(event->position(), event->possibleActions(), &taken, event->buttons(), event->modifiers());
+        forwarding_ = true;
+        QApplication::sendEvent(edit_, &drop);
+        forwarding_ = false;
+        event->setAccepted(drop.isAccepted());
+        if (drop.isAccepted()) event->setDropAction(drop.dropAction());
+    }
+
+    void ContextMenu(QContextMenuEvent *event)
+    {
+        QMenu *menu = edit_->createStandardContextMenu();
+        // The menu's Paste is the action wired to the edit's own paste.
+        for (QAction *action : menu->actions())
+            if (disconnect(action, SIGNAL(triggered()), edit_, SLOT(paste())) ||
+                disconnect(action, &QAction::triggered, edit_, &QLineEdit::paste))
+                connect(action, &QAction::triggered, this, [this]() { Paste(QClipboard::Clipboard); });
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+    }
+
+    QLineEdit *edit_;
+    bool forwarding_ = false;
+};
+
+TKeyFilterValidator *RuleOf(const QLineEdit *edit)
+{
+    return const_cast<TKeyFilterValidator *>(dynamic_cast<const TKeyFilterValidator *>(edit->validator()));
+}
+
+void Install(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLength)
+{
+    const TKeyFilterValidator *old = RuleOf(edit);
+    const bool upper = old && old->UpperCase;
+    auto *rule = new TKeyFilterValidator(edit, std::move(allowed), maxLength);
+    rule->UpperCase = upper;
+    edit->setValidator(rule);
+    delete old;
+    const QObjectList &children = edit->children();
+    if (std::none_of(children.begin(), children.end(), [](QObject *o) { return dynamic_cast<TMaskedInputGuard *>(o); }))
+        new TMaskedInputGuard(edit);
+}
+
 }  // namespace
+
+bool TakeLineInput(QString &brought)
+{
+    if (brought.endsWith(QLatin1String("\r\n"))) brought.chop(2);
+    else if (!brought.isEmpty() && IsLineEnd(brought.back())) brought.chop(1);
+    for (QChar c : brought) {
+        switch (c.category()) {
+        case QChar::Other_Control:   // Cc: line ends, tab, escape...
+        case QChar::Other_Format:    // Cf: zero-width space, BOM, soft hyphen, direction marks...
+        case QChar::Other_Surrogate: // outside the Basic Multilingual Plane: emoji and the like
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
 
 void SetKeyFilter(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLength)
 {
-    edit->setValidator(new TKeyFilterValidator(edit, std::move(allowed), maxLength));
+    Install(edit, std::move(allowed), maxLength);
+}
+
+void SetUpperCase(QLineEdit *edit)
+{
+    if (!RuleOf(edit)) Install(edit, {}, 0);
+    RuleOf(edit)->UpperCase = true;
+    QString text = edit->text();
+    TKeyFilterValidator::Capitalize(text);
+    if (text != edit->text()) edit->setText(text);
 }
 
 int TypingLimit(const QLineEdit *edit)
 {
-    const auto *rule = dynamic_cast<const TKeyFilterValidator *>(edit->validator());
+    const TKeyFilterValidator *rule = RuleOf(edit);
     return rule ? rule->MaxLength : 0;
+}
+
+void GuardLineEdits(QWidget *root)
+{
+    for (QLineEdit *edit : root->findChildren<QLineEdit *>()) {
+        QWidget *owner = edit->parentWidget();
+        if (qobject_cast<QAbstractSpinBox *>(owner) || qobject_cast<QComboBox *>(owner)) continue;
+        // A validator of another kind is left alone, so that a box built otherwise shows in the tests.
+        if (!edit->validator()) Install(edit, {}, 0);
+    }
 }
 
 }  // namespace vxt

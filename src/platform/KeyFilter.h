@@ -1,21 +1,37 @@
-// The key filters of the number boxes and the typing limits of the text boxes. A rule judges what
-// the user brings into a box, typed, pasted or dropped alike: an edit that brings in a character
-// the box does not take, or grows the text past its limit, is refused whole. A text set from code
-// (a value read from a file or a device) is shown whole: the rule stops typing, it does not cut values.
+// The rules of the program's one-line boxes. A rule judges what the user brings into a box, typed,
+// pasted or dropped alike: an edit that brings in a character the box does not take, or grows the
+// text past its limit, is refused whole. A text set from code (a value read from a file or a device)
+// is shown whole: the rule stops typing, it does not cut values.
+//
+// Every box also takes the line rule: a single line end at the end of what is brought in (a copied
+// cell or line) is dropped; anything holding another line break, a control or format character, or
+// a character outside the Basic Multilingual Plane is refused whole.
 #pragma once
 
 #include <QChar>
+#include <QString>
 #include <functional>
 
 class QLineEdit;
+class QWidget;
 
 namespace vxt {
 
-// `allowed` judges each printable character brought in (empty: any); `maxLength` 0 sets no limit.
+// `allowed` judges each character brought in (empty: any); `maxLength` 0 sets no limit.
 void SetKeyFilter(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLength = 0);
 // A limit on what the user types, with no filter on the characters.
 inline void SetTypingLimit(QLineEdit *edit, int maxLength) { SetKeyFilter(edit, {}, maxLength); }
+// The box shows and keeps its text in upper case (letters whose capital is Latin-1), set from code too.
+void SetUpperCase(QLineEdit *edit);
 // The limit a rule set on `edit`; 0 when it has none.
 int TypingLimit(const QLineEdit *edit);
+
+// Gives every one-line box under `root` that has no rule yet the line rule alone. Boxes inside spin
+// boxes and combo boxes keep Qt's own. Every window of the program passes through it once built.
+void GuardLineEdits(QWidget *root);
+
+// The line rule on a text brought in: false when refused; otherwise `brought` loses its one
+// trailing line end, if any.
+bool TakeLineInput(QString &brought);
 
 }  // namespace vxt

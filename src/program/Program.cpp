@@ -7,6 +7,7 @@
 #include "HostlinkTags.h"
 #include "GatewayModule.h"
 #include "Icons.h"
+#include "KeyFilter.h"
 #include "InputInteger.h"
 #include "InternalTags.h"
 #include "Main.h"
@@ -90,6 +91,7 @@ TMainForm *StartWindows(int splashMs)
     frmTransferDF1Config = new TfrmTransferDF1Config(mainForm);
     frmVersion = new TfrmVersion(mainForm);
     frmNoFeature = new TfrmNoFeature(mainForm);
+    GuardLineEdits(mainForm);
 
     splash->close();
     delete splash;

@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(TypingLimit(dlg->txtFileNumber), 5);
         QCOMPARE(TypingLimit(dlg->txtWordNumber), 5);
         QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
-        QCOMPARE(dlg->txtTagName->maxLength(), 15);
+        QCOMPARE(TypingLimit(dlg->txtTagName), 15);
         QCOMPARE(dlg->chkAlarmValue->text(), QStringLiteral("Alarm by Value (Integer and Floats)"));
         QCOMPARE(dlg->chkAlarmEdge->text(), QStringLiteral("Alarm by edge (Digital)"));
         QCOMPARE(dlg->chkSendEMail->text(), QStringLiteral("Send E-Mail on Alarm"));

@@ -1,6 +1,7 @@
 // The IP address control: its address routines and messages, the Text property, IsValidHost, and
 // the typing, mouse and focus rules, driven through the real boxes.
 #include "EditIPAddr.h"
+#include "KeyFilter.h"
 #include "PasteDrive.h"
 
 #include <QApplication>
@@ -143,7 +144,7 @@ private slots:
             QCOMPARE(b->parentWidget(), static_cast<QWidget *>(fresh.Panel()));
             QCOMPARE(b->x(), boxX[i]);
             QCOMPARE(b->width(), 21);
-            QCOMPARE(b->maxLength(), 3);
+            QCOMPARE(TypingLimit(b), 3);
             QVERIFY(!b->hasFrame());
             QCOMPARE(b->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
             QCOMPARE(b->property("tag").toInt(), i);

@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(TypingLimit(dlg->txtUnitID), 2);
         QCOMPARE(TypingLimit(dlg->txtAddress), 4);
         QVERIFY(dlg->txtAddress->inputMask().isEmpty());
-        QCOMPARE(dlg->txtTagName->maxLength(), 15);
+        QCOMPARE(TypingLimit(dlg->txtTagName), 15);
         QCOMPARE(dlg->chkAlarmEnable->text(), QStringLiteral("Alarm Enable"));
         QCOMPARE(dlg->chkSendEMail->text(), QStringLiteral("Send E-Mail on Alarm"));
         QCOMPARE(dlg->chkAlarmValue->text(), QStringLiteral("Alarm by Value (Integer and Floats)"));

@@ -374,8 +374,8 @@ private slots:
         QCOMPARE(dlg->btnOk->text(), QStringLiteral("OK"));
         QVERIFY(dlg->btnOk->isDefault());
         QCOMPARE(dlg->btnCancel->text(), QStringLiteral("Cancel"));
-        QCOMPARE(dlg->txtTagName->maxLength(), 15);
-        QCOMPARE(dlg->txtUnitID->maxLength(), 3);
+        QCOMPARE(TypingLimit(dlg->txtTagName), 15);
+        QCOMPARE(TypingLimit(dlg->txtUnitID), 3);
         QCOMPARE(TypingLimit(dlg->txtBitPosition), 2);
         QCOMPARE(dlg->cboType->maxVisibleItems(), 9);
         for (QWidget *w : {static_cast<QWidget *>(dlg->cboSource), static_cast<QWidget *>(dlg->txtTagName),
@@ -915,7 +915,7 @@ private slots:
     {
         QTest::addColumn<QString>("shape");
         for (const char *n : {"float scaled", "unsigned limits", "word bit negative edge", "coil", "input",
-                              "output", "internal", "fifth source float", "long enron"})
+                              "output", "internal", "fifth source float", "long enron", "six-digit address"})
             QTest::newRow(n) << QString::fromLatin1(n);
     }
 
@@ -994,6 +994,11 @@ private slots:
             t.Scale = 1;
             t.FactorA = 1.5f;
             t.Kind = KindFloat;
+        } else if (shape == "six-digit address") {
+            // A device's address past the five positions shows whole and goes back unchanged.
+            t.UnitID = 1;
+            t.Address = 123456;
+            t.Kind = KindInteger;
         } else {
             t.UnitID = 200;
             t.Type = tLong;

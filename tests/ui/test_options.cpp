@@ -1,6 +1,7 @@
 // The options dialog: loading from the settings file, the enable rules, the seven validation
 // messages in order, the stored settings (checked in the file itself) and an unwritable file.
 #include "FileUtils.h"
+#include "KeyFilter.h"
 #include "Options.h"
 #include "UiTestSupport.h"
 #include "Utiles.h"
@@ -145,8 +146,8 @@ private slots:
         QCOMPARE(dlg->lblFTPUsername->text(), QStringLiteral("Username"));
         QCOMPARE(dlg->lblFTPPassword->text(), QStringLiteral("Password"));
         QCOMPARE(dlg->lblHTTPProxy->buddy(), dlg->txtHTTPProxy);
-        QCOMPARE(dlg->txtHTTPProxyPort->maxLength(), 5);
-        QCOMPARE(dlg->txtFTPProxyPort->maxLength(), 5);
+        QCOMPARE(TypingLimit(dlg->txtHTTPProxyPort), 5);
+        QCOMPARE(TypingLimit(dlg->txtFTPProxyPort), 5);
         for (QLineEdit *pass : {dlg->txtHTTPPassword, dlg->txtFTPPassword}) {
             QCOMPARE(pass->echoMode(), QLineEdit::Password);
             QCOMPARE(pass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pass), int('*'));

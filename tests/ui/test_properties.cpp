@@ -1,6 +1,7 @@
 // The device properties dialog against the device emulator: what it reads, what it sends on the
 // wire, what it tells the user, and how it behaves when the device does not answer.
 #include "EditIPAddr.h"
+#include "KeyFilter.h"
 #include "Emulator.h"
 #include "InfoMsg.h"
 #include "Main.h"
@@ -282,9 +283,9 @@ private slots:
         for (const char *name : {"txtHostname", "txtUsername", "txtUserPassword", "txtUserRetypePassword",
                                  "txtAdminPassword", "txtAdminRetypePassword"}) {
             QLineEdit *e = dlg().findChild<QLineEdit *>(QString::fromLatin1(name));
-            QVERIFY2(e && e->maxLength() == 20, name);
+            QVERIFY2(e && TypingLimit(e) == 20, name);
         }
-        for (QLineEdit *e : {dlg().txtRead, dlg().txtWrite, dlg().txtTrap}) QCOMPARE(e->maxLength(), 15);
+        for (QLineEdit *e : {dlg().txtRead, dlg().txtWrite, dlg().txtTrap}) QCOMPARE(TypingLimit(e), 15);
         for (QLineEdit *e : {dlg().txtUserPassword, dlg().txtUserRetypePassword, dlg().txtAdminPassword,
                              dlg().txtAdminRetypePassword})
             QCOMPARE(e->echoMode(), QLineEdit::Password);

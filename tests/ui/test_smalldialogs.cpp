@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(dlg.lblNote->text(), QStringLiteral("Device password required for this operation to be performed. "
                                                      "Please enter current Administrator Password."));
         QCOMPARE(dlg.lblPassword->text(), QStringLiteral("Password"));
-        QCOMPARE(dlg.txtPassword->maxLength(), 20);
+        QCOMPARE(TypingLimit(dlg.txtPassword), 20);
         QCOMPARE(dlg.txtPassword->echoMode(), QLineEdit::Password);
         QCOMPARE(dlg.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dlg.txtPassword),
                  int('*'));
@@ -269,7 +269,7 @@ private slots:
         dlg.MaxValue = 100;
         dlg.Value = 42;
         QCOMPARE(dlg.grpValue->title(), QStringLiteral("Enter Value"));
-        QCOMPARE(dlg.txtValue->maxLength(), 8);
+        QCOMPARE(TypingLimit(dlg.txtValue), 8);
         QVERIFY(dlg.btnOk->isDefault());
         QCOMPARE(frmInputInteger, nullptr);
         const int r = ExecWith(&dlg, [&] {

@@ -10,21 +10,22 @@
 
 namespace vxt::test {
 
-// Ctrl+V of `text` at the end of what the edit holds.
-inline void PasteInto(QLineEdit *e, const QString &text)
+// Ctrl+V of `text` at the end of what the edit holds (before the blanks of a masked edit), or at
+// its caret.
+inline void PasteInto(QLineEdit *e, const QString &text, bool atEnd = true)
 {
     e->setFocus();
-    e->end(false);
+    if (atEnd) e->setCursorPosition(int(e->text().size()));
     QApplication::clipboard()->setText(text);
     QTest::keySequence(e, QKeySequence::Paste);
 }
 
-// `text` dragged from another program and dropped onto the edit.
-inline void DropInto(QLineEdit *e, const QString &text)
+// `text` dragged from another program and dropped onto the edit, at its right end or at `at`.
+inline void DropInto(QLineEdit *e, const QString &text, QPoint at = QPoint(-1, -1))
 {
     QMimeData mime;
     mime.setText(text);
-    const QPoint at(e->width() - 2, e->height() / 2);
+    if (at == QPoint(-1, -1)) at = QPoint(e->width() - 2, e->height() / 2);
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(e, &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
