@@ -1,6 +1,7 @@
 #include "Password.h"
 #include "DialogButtons.h"
 
+#include "MsgBox.h"
 #include "PasswordEdit.h"
 #include "QtStr.h"
 
@@ -72,6 +73,13 @@ void TfrmPassword::FormShow()
 
 void TfrmPassword::btnOkClick()
 {
+    // The password goes to the device as 8-bit text, in a KProt message or a discovery datagram.
+    const std::string refusal = TextRefusal(txtPassword->text(), "Password", TextGoal::Latin1);
+    if (!refusal.empty()) {
+        ShowError(refusal);
+        txtPassword->setFocus();
+        return;
+    }
     Password = StdStr(txtPassword->text());
     accept();
 }
