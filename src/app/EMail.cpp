@@ -4,6 +4,7 @@
 #include "KeyFilter.h"
 #include "MsgBox.h"
 #include "QtStr.h"
+#include "StrUtils.h"
 #include "Utiles.h"
 
 #include <QHBoxLayout>
@@ -53,9 +54,10 @@ void TfrmEmail::FormShow()
 
 void TfrmEmail::btnOkClick()
 {
-    const std::string text = StdStr(txtEMail->text());
-    if (IsValidEMail(text)) {
-        Address = text;
+    std::string text;
+    if (TryStdStr(txtEMail->text(), text) && IsValidEMail(text)) {
+        // The blanks the check ignores go too: the file would not keep them.
+        Address = Trim(text);
         accept();
         return;
     }

@@ -59,12 +59,12 @@ void TfrmInputInteger::FormShow()
 
 void TfrmInputInteger::btnOkClick()
 {
-    const std::string text = StdStr(txtValue->text());
-    if (!text.empty()) {
+    const QString text = txtValue->text();
+    if (!text.isEmpty()) {
         int32_t v = 0;
         // Typing is filtered, so only a pasted text can fail here; the conversion error is shown
         // as the general error report shows it and the dialog stays open.
-        if (!ReportErrors([&] { v = StrToInt(text); })) return;
+        if (!ReportErrors([&] { v = StrToInt(StdStr(text)); })) return;
         if (MinValue <= v && v <= MaxValue) {
             Value = v;
             accept();

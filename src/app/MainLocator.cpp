@@ -24,7 +24,7 @@ void TMainForm::SendUDPPacket(const std::string &Data)
         // Ports below 1024 are privileged: blaming another application would mislead.
         ShowError("VXT has no right to use UDP port " + std::to_string(UdpLocalPort) +
                   ", which it needs to find devices.\r\nGrant it, as root, with: setcap cap_net_bind_service=+ep " +
-                  StdStr(QCoreApplication::applicationFilePath()));
+                  StdPath(QCoreApplication::applicationFilePath()));
         return;
     }
     if (!opened || !IdUDPServer->Send(Data, BroadcastAddress, UdpDevicePort))

@@ -73,7 +73,7 @@ void EnableWithLabel(QWidget *control, QLabel *label, bool on)
 bool IsPort(const QString &text)
 {
     int32_t v = 0;
-    return TryStrToInt(StdStr(text), v) && v >= 0 && v <= 65535;
+    return TryStrToInt(text, v) && v >= 0 && v <= 65535;
 }
 
 }  // namespace
@@ -270,6 +270,21 @@ bool TfrmOptions::Validate()
     if (chkFirewallLogon->isChecked() && (txtFTPUsername->text().isEmpty() || txtFTPPassword->text().isEmpty()))
         return Fail(TabSheet1, emptyOf(txtFTPUsername, txtFTPPassword),
                     "Must provide a User and Password for FTP Proxy authentication.");
+    // Every text is written, used or not, and the settings file holds 8-bit text.
+    const struct {
+        QWidget *page;
+        QLineEdit *edit;
+        const char *field;
+    } texts[] = {{tabConnections, txtHTTPProxy, "HTTP Proxy Server"},
+                 {tabConnections, txtHTTPUsername, "HTTP Proxy Username"},
+                 {tabConnections, txtHTTPPassword, "HTTP Proxy Password"},
+                 {TabSheet1, txtFTPProxy, "FTP Proxy Server"},
+                 {TabSheet1, txtFTPUsername, "FTP Proxy Username"},
+                 {TabSheet1, txtFTPPassword, "FTP Proxy Password"}};
+    for (const auto &t : texts) {
+        const std::string refusal = TextRefusal(t.edit->text(), t.field, TextGoal::Latin1);
+        if (!refusal.empty()) return Fail(t.page, t.edit, refusal.c_str());
+    }
     return true;
 }
 

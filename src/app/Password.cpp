@@ -2,6 +2,7 @@
 #include "DialogButtons.h"
 
 #include "KeyFilter.h"
+#include "MsgBox.h"
 #include "PasswordEdit.h"
 #include "QtStr.h"
 
@@ -73,6 +74,13 @@ void TfrmPassword::FormShow()
 
 void TfrmPassword::btnOkClick()
 {
+    // The password goes to the device as 8-bit text, in a KProt message or a discovery datagram.
+    const std::string refusal = TextRefusal(txtPassword->text(), "Password", TextGoal::Latin1);
+    if (!refusal.empty()) {
+        ShowError(refusal);
+        txtPassword->setFocus();
+        return;
+    }
     Password = StdStr(txtPassword->text());
     accept();
 }

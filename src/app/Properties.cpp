@@ -38,11 +38,13 @@ const char kAdminPasswordUnknown[] =
     "them again to retry.";
 
 // False, with the field named and focused, when a text typed for the device would reach it changed.
-bool Carries(QTabWidget *pages, QWidget *page, QLineEdit *edit, const char *field)
+bool Carries(QTabWidget *pages, QWidget *page, QLineEdit *edit, const char *field,
+             TextGoal goal = TextGoal::KProt)
 {
-    if (KProtCarries(StdStr(edit->text()))) return true;
+    const std::string refusal = TextRefusal(edit->text(), field, goal);
+    if (refusal.empty()) return true;
     pages->setCurrentWidget(page);
-    ShowError(KProtRefusal(field));
+    ShowError(refusal);
     edit->setFocus();
     return false;
 }
@@ -400,6 +402,10 @@ void TfrmProperties::ConfigureNetwork()
           Carries(pgeProperties, tabSNMP, txtWrite, "Write Community") &&
           Carries(pgeProperties, tabSNMP, txtTrap, "Trap Community")))
         return;
+    // The discovery datagram has no KProt codes, but it is 8-bit text all the same.
+    if (!IsFullyConfigurable() && HasHostname &&
+        !Carries(pgeProperties, tabNetwork, txtHostname, "Host name", TextGoal::Latin1))
+        return;
     if (frmPassword->exec() != QDialog::Accepted) return;
     const bool dhcp = chkEnableDHCP->isChecked();
     auto address = [dhcp](TEditIPAddr *box) { return dhcp ? std::string("0.0.0.0") : box->Text(); };
@@ -517,8 +523,8 @@ void TfrmProperties::ConfigureDateTime()
 void TfrmProperties::ConfigureLog()
 {
     int32_t interval = 0, count = 0;
-    if (!TryStrToInt(StdStr(txtLogInterval->text()), interval) || interval < 10 || interval > 3600 ||
-        !TryStrToInt(StdStr(txtLogCount->text()), count) || count < 0 || count > 16) {
+    if (!TryStrToInt(txtLogInterval->text(), interval) || interval < 10 || interval > 3600 ||
+        !TryStrToInt(txtLogCount->text(), count) || count < 0 || count > 16) {
         ShowError("Error");
         return;
     }

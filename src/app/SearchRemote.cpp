@@ -72,6 +72,12 @@ void TfrmSearchRemote::FormShow()
 
 void TfrmSearchRemote::btnOkClick()
 {
+    const std::string refusal = TextRefusal(txtRemoteIP->text(), "Host or IP Address", TextGoal::Latin1);
+    if (!refusal.empty()) {
+        ShowError(refusal);
+        txtRemoteIP->setFocus();
+        return;
+    }
     const std::string host = StdStr(txtRemoteIP->text());
     if (host.empty()) {
         ShowError("You must provide Host or an IP Address.");

@@ -8,6 +8,7 @@
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "QtStr.h"
+#include "StrUtils.h"
 #include "Utiles.h"
 
 #include <QCheckBox>
@@ -40,13 +41,13 @@ Qt::Alignment AlignmentOf(ColumnAlign a)
 bool IntIn(const QLineEdit *e, int min, int max)
 {
     int32_t v;
-    return TryStrToInt(StdStr(e->text()), v) && v >= min && v <= max;
+    return TryStrToInt(e->text(), v) && v >= min && v <= max;
 }
 
 int IntOf(const QLineEdit *e)
 {
     int32_t v = 0;
-    TryStrToInt(StdStr(e->text()), v);
+    TryStrToInt(e->text(), v);
     return v;
 }
 
@@ -184,7 +185,8 @@ bool TMDIGatewayConfig::Validate()
         int page = 1;
         QWidget *focus = nullptr;
         if (CheckPasses(c.Check, page, focus)) continue;
-        ShowError(c.Message);
+        const QLineEdit *held = HeldTextBox(c.Check);
+        ShowError(held ? TextRefusal(held->text(), c.Message) : std::string(c.Message));
         PageControl->setCurrentIndex(page);
         if (focus) focus->setFocus();
         return false;
@@ -200,9 +202,11 @@ bool TMDIGatewayConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&fo
     switch (check) {
     case ValidateCheck::PacketTimeout:
         return true;
+    // A character outside Latin-1 is no valid name or address either.
     case ValidateCheck::Server: {
         focus = txtEMailServer;
-        const std::string s = StdStr(txtEMailServer->text());
+        std::string s;
+        if (!TryStdStr(txtEMailServer->text(), s)) return false;
         return s.empty() ? !relay : IsValidName(s);
     }
     // A box that holds no number is refused like one out of bounds.
@@ -217,29 +221,42 @@ bool TMDIGatewayConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&fo
         return IntIn(txtEMailInterRetries, udnEMailInterRetries->Min, udnEMailInterRetries->Max);
     case ValidateCheck::Sender: {
         focus = txtEMailSender;
-        const std::string s = StdStr(txtEMailSender->text());
+        std::string s;
+        if (!TryStdStr(txtEMailSender->text(), s)) return false;
         return s.empty() ? !relay : IsValidEMail(s);
     }
     case ValidateCheck::Recipients:
         focus = lstEMailRecipients;
-        for (int i = 0; i < lstEMailRecipients->count(); ++i)
-            if (!IsValidEMail(StdStr(lstEMailRecipients->item(i)->text()))) {
+        for (int i = 0; i < lstEMailRecipients->count(); ++i) {
+            std::string s;
+            if (!TryStdStr(lstEMailRecipients->item(i)->text(), s) || !IsValidEMail(s)) {
                 lstEMailRecipients->setCurrentRow(i);
                 return false;
             }
+        }
         return true;
-    // The user name and password go to the device whatever the boxes, so a "/" is refused either way.
     case ValidateCheck::User:
         focus = txtUser;
-        return (!auth || !txtUser->text().isEmpty()) && KProtCarries(StdStr(txtUser->text()));
+        return !auth || !txtUser->text().isEmpty();
     case ValidateCheck::Password:
         focus = txtPass1;
         return !auth || txtPass1->text() == txtPass2->text();
-    case ValidateCheck::PasswordText:
-        focus = txtPass1;
-        return KProtCarries(StdStr(txtPass1->text()));
+    // The user name and password go to the device whatever the boxes, so they are judged either way.
+    case ValidateCheck::UserText:
+    case ValidateCheck::PasswordText: {
+        QLineEdit *held = HeldTextBox(check);
+        focus = held;
+        return TextRefusal(held->text(), std::string()).empty();
+    }
     }
     return true;
+}
+
+QLineEdit *TMDIGatewayConfig::HeldTextBox(ValidateCheck check) const
+{
+    if (check == ValidateCheck::UserText) return txtUser;
+    if (check == ValidateCheck::PasswordText) return txtPass1;
+    return nullptr;
 }
 
 // File routines
@@ -315,17 +332,19 @@ TEmailSettings TMDIGatewayConfig::EmailFromPage() const
 {
     TEmailSettings e;
     e.Enable = chkEMailEnable->isChecked();
-    e.Server = StdStr(txtEMailServer->text());
+    // Names and addresses without the blanks at their ends, as the file keeps them: what is sent is
+    // what a reopened file holds.
+    e.Server = Trim(StdStr(txtEMailServer->text()));
     e.Timeout = IntOf(txtEMailTimeout);
     e.Retries = IntOf(txtEMailRetries);
     e.RetryInt = IntOf(txtEMailInterRetries);
-    e.From = StdStr(txtEMailSender->text());
+    e.From = Trim(StdStr(txtEMailSender->text()));
     e.Auth = chkAuth->isChecked();
-    e.User = StdStr(txtUser->text());
+    e.User = Trim(StdStr(txtUser->text()));
     e.Pass = StdStr(txtPass1->text());
     e.PassConfirm = StdStr(txtPass2->text());
     for (int i = 0; i < lstEMailRecipients->count(); ++i)
-        e.Recipients.push_back(StdStr(lstEMailRecipients->item(i)->text()));
+        e.Recipients.push_back(Trim(StdStr(lstEMailRecipients->item(i)->text())));
     return e;
 }
 

@@ -131,6 +131,8 @@ protected:
     virtual void SerialExtrasToPage(const TSerialSettings &s);
     // One check of Validate: false when it fails, with the page and the control to show.
     virtual bool CheckPasses(ValidateCheck check, int &page, QWidget *&focus);
+    // The box a check judges for the characters its text holds; nullptr for the other checks.
+    QLineEdit *HeldTextBox(ValidateCheck check) const;
     // Before the send question: the family's firmware rule.
     virtual void BeforeSend(const TDeviceData &device);
     // The family's record for a send, from the pages (raises on a tag row that does not convert).

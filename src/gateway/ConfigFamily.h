@@ -46,12 +46,12 @@ struct TComKey {
 
 // The document checks, each family has its own order and texts.
 enum class ValidateCheck {
-    PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, Password, PasswordText
+    PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, UserText, Password, PasswordText
 };
 
 struct TCheckText {
     ValidateCheck Check;
-    const char *Message;
+    const char *Message;   // for UserText and PasswordText: the field the refusal names
 };
 
 enum class ColumnAlign { Left, Center, Right };

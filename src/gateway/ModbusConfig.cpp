@@ -79,7 +79,7 @@ void TMDIModbusConfig::SerialExtrasFromPage(TSerialSettings &s) const
 {
     s.Format = cboFormat->currentIndex();
     int32_t v = 0;
-    TryStrToInt(StdStr(txtPacketTout->text()), v);
+    TryStrToInt(txtPacketTout->text(), v);
     s.PktTimeout = v;
 }
 
@@ -95,7 +95,7 @@ bool TMDIModbusConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&foc
     page = 0;
     focus = txtPacketTout;
     int32_t v;
-    return TryStrToInt(StdStr(txtPacketTout->text()), v) && v >= udnPacketTout->Min && v <= udnPacketTout->Max;
+    return TryStrToInt(txtPacketTout->text(), v) && v >= udnPacketTout->Min && v <= udnPacketTout->Max;
 }
 
 void TMDIModbusConfig::BeforeSend(const TDeviceData &device)

@@ -405,7 +405,7 @@ void TfrmModbusTags::SetControls()
 
 bool TfrmModbusTags::Validate()
 {
-    if (txtTagName->text().isEmpty()) return Refuse(TagMsg::NoName);
+    if (TagName().empty()) return Refuse(TagMsg::NoName);
     switch (Source()) {
     case srcSerial: return ValidateModbus();
     case srcInternal: return ValidateInternal();
@@ -467,7 +467,7 @@ bool TfrmModbusTags::AlarmChecksOfAnalogInput()
 
 bool TfrmModbusTags::ValidateInternal()
 {
-    const std::string name = Text(txtTagName);
+    const std::string name = TagName();
     if (name != "_ALARM" && name != "_ALARMNAK" && name != "_COMMERROR") return Refuse(TagMsg::Internal);
     if (!chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
     if (!ScaleIsNone()) return Refuse(TagMsg::DigitalScale);

@@ -44,7 +44,9 @@ std::string TMaskedAddressEdit::Typed() const
 {
     // The shown text holds the literal first. Only trailing blanks go: a blank between digits
     // stays, so "1 2" is no number rather than 12.
-    std::string t = StdStr(displayText());
+    // A digit of another script is no number here; its UTF-8 bytes make that plain.
+    const QString shown = displayText();
+    std::string t = IsLatin1(shown) ? StdStr(shown) : shown.toStdString();
     t = t.empty() ? t : t.substr(1);
     while (!t.empty() && t.back() == ' ') t.pop_back();
     return t;

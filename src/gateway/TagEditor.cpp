@@ -340,8 +340,9 @@ void TTagEditorBase::PageChanged(int index)
 
 void TTagEditorBase::btnOkClick()
 {
-    if (!KProtCarries(TagName())) {
-        ShowError(KProtRefusal("Tag Name"));
+    const std::string refusal = TextRefusal(UpperName(), "Tag Name");
+    if (!refusal.empty()) {
+        ShowError(refusal);
         pgeTags->setCurrentWidget(tabTagConfig);
         txtTagName->setFocus();
         return;
@@ -398,13 +399,16 @@ int TTagEditorBase::TypeIndex() const { return cboType->currentIndex(); }
 bool TTagEditorBase::ScaleIsNone() const { return cboScale->currentIndex() <= 0; }
 std::string TTagEditorBase::Text(const QLineEdit *edit) const { return StdStr(edit->text()); }
 
-std::string TTagEditorBase::TagName() const
+QString TTagEditorBase::UpperName() const
 {
     QString name = txtTagName->text();
     for (QChar &c : name)
         if (c.toUpper().unicode() <= 0xFF) c = c.toUpper();
-    return StdStr(name);
+    return name;
 }
+
+// Without the blanks at its ends, as the file keeps it: the device gets the name it will read back.
+std::string TTagEditorBase::TagName() const { return Trim(StdStr(UpperName())); }
 
 TTagEditFields TTagEditorBase::GetEditFields() const
 {

@@ -189,7 +189,8 @@ protected:
     bool ScaleIsNone() const;
     std::string Text(const QLineEdit *edit) const;
 
-    // The tag name as stored: the edit's text, upper case.
+    // The tag name as stored: the edit's text, upper case, without blanks at its ends.
+    QString UpperName() const;
     std::string TagName() const;
     // The value, alarm and scale fields and the kind built from the controls.
     TTagEditFields GetEditFields() const;

@@ -186,7 +186,7 @@ void TPlcTagEditor::SetValueAlarmScale(const TTagEditFields &f)
 
 bool TPlcTagEditor::Validate()
 {
-    if (txtTagName->text().isEmpty()) return Refuse(TagMsg::NoName);
+    if (TagName().empty()) return Refuse(TagMsg::NoName);
     switch (Source()) {
     case srcSerial: return ValidateSerial();
     case srcInternal: return ValidateInternal();
@@ -238,7 +238,7 @@ bool TPlcTagEditor::AlarmChecksOfAnalogInput()
 
 bool TPlcTagEditor::ValidateInternal()
 {
-    const std::string name = Text(txtTagName);
+    const std::string name = TagName();
     if (name != "_ALARM" && name != "_ALARMNAK" && name != "_COMMERROR") return Refuse(TagMsg::Internal);
     if (!chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
     if (chkAlarmEnable->isChecked() && chkAlarmValue->isChecked()) return Refuse(TagMsg::DigitalRange);

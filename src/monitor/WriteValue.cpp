@@ -89,7 +89,9 @@ void TfrmWriteValue::FormShow()
 
 void TfrmWriteValue::btnOkClick()
 {
-    const std::string text = StdStr(txtValue->text());
+    // A character outside Latin-1 leaves no number to read: the value's own message says so.
+    std::string text;
+    TryStdStr(txtValue->text(), text);
     if (Kind == KindDigital) {
         BoolValue = rdoOn->isChecked();
     } else if (Kind == KindInteger) {

@@ -3,18 +3,71 @@
 // and cross between the windows and the rest only through QPath and StdPath.
 #pragma once
 
+#include "KProt.h"
+#include "NumFormat.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>
+#include <stdexcept>
 #include <string>
 
 namespace vxt {
 
 inline QString QStr(const std::string &s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+// The first character of `s` that Latin-1 has no byte for (a surrogate pair whole), or an empty text.
+inline QString NotLatin1(const QString &s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (s.at(i).unicode() > 0xFF)
+            return s.mid(i, s.at(i).isHighSurrogate() && i + 1 < s.size() ? 2 : 1);
+    return QString();
+}
+inline bool IsLatin1(const QString &s) { return NotLatin1(s).isEmpty(); }
+
+// What a text the user gives needs to arrive whole: Latin-1 for the settings file and the device's
+// discovery packets, and no "/" either where it travels in a KProt message.
+enum class TextGoal { Latin1, KProt };
+
+// Empty when `text` arrives whole; otherwise the refusal that names `field` and the first
+// character that cannot go: The Tag Name cannot contain "€".
+inline std::string TextRefusal(const QString &text, const std::string &field, TextGoal goal = TextGoal::KProt)
+{
+    const QString bad = NotLatin1(text);
+    if (!bad.isEmpty()) return KProtRefusal(field, bad.toStdString());
+    if (goal == TextGoal::KProt && !KProtCarries(text.toStdString())) return KProtRefusal(field);
+    return std::string();
+}
+
+// Raised by StdStr for a character outside Latin-1, which no 8-bit text can hold.
+class ENotLatin1 : public std::runtime_error {
+public:
+    explicit ENotLatin1(const QString &text) : std::runtime_error(TextRefusal(text, "text", TextGoal::Latin1)) {}
+};
+
+// The bytes of `s` when Latin-1 holds it whole; false, and `out` untouched, otherwise.
+inline bool TryStdStr(const QString &s, std::string &out)
+{
+    if (!IsLatin1(s)) return false;
+    const QByteArray b = s.toLatin1();
+    out.assign(b.constData(), size_t(b.size()));
+    return true;
+}
+// The integer a box holds; a character outside Latin-1 is no digit either.
+inline bool TryStrToInt(const QString &s, int32_t &value)
+{
+    std::string t;
+    return TryStdStr(s, t) && TryStrToInt(t, value);
+}
+
+// Never replaces a character: one outside Latin-1 raises ENotLatin1, so a caller that has not
+// refused it with its field's message still changes nothing.
 inline std::string StdStr(const QString &s)
 {
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
+    std::string out;
+    if (!TryStdStr(s, out)) throw ENotLatin1(s);
+    return out;
 }
 
 // A file name as the user sees and types it. Bytes that are no text in the file-name encoding (a

@@ -53,8 +53,9 @@ void Wait(int ms)
 
 TMainForm *StartWindows(int splashMs)
 {
+    // A decimal point with no byte of its own (U+066B of Arabic and Persian locales) leaves ".".
     const QString point = QLocale::system().decimalPoint();
-    SetDecimalSeparator(point.isEmpty() ? '.' : point.at(0).toLatin1());
+    SetDecimalSeparator(point.size() == 1 && point.at(0).unicode() < 0x80 ? char(point.at(0).unicode()) : '.');
 
     auto *splash = new TfrmSplash;
     splash->show();

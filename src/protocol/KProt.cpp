@@ -52,7 +52,10 @@ std::string KProtUnescape(const std::string &raw)
 
 bool KProtCarries(const std::string &value) { return value.find('/') == std::string::npos; }
 
-std::string KProtRefusal(const std::string &field) { return "The " + field + " cannot contain \"/\"."; }
+std::string KProtRefusal(const std::string &field, const std::string &character)
+{
+    return "The " + field + " cannot contain \"" + character + "\".";
+}
 
 void TPacket::SetCommand(const std::string &name) { Text = UpperCase(name) + "();"; }
 

@@ -48,7 +48,8 @@ std::string KProtUnescape(const std::string &raw);
 // "/" has no code, so a value holding it reaches the device changed. A text the user gives for a
 // device goes out only when this holds; the texts the device sends are read as they come.
 bool KProtCarries(const std::string &value);
-// The refusal of such a text, naming its field: The Tag Name cannot contain "/".
-std::string KProtRefusal(const std::string &field);
+// The refusal of such a text, naming its field and the character: The Tag Name cannot contain "/".
+// The one wording of every text refused for what it holds; `character` is UTF-8.
+std::string KProtRefusal(const std::string &field, const std::string &character = "/");
 
 }  // namespace vxt

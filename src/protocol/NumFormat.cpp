@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -42,7 +43,13 @@ long long LeadingExponent(const std::string &norm)
 
 char DecimalSeparator() { return g_decimalSeparator.load(); }
 
-void SetDecimalSeparator(char sep) { g_decimalSeparator.store(sep); }
+void SetDecimalSeparator(char sep)
+{
+    // A zero byte, a blank, a digit, a sign or an exponent letter would make numbers unreadable.
+    const bool usable = sep > ' ' && sep < 0x7F && !std::isalnum(static_cast<unsigned char>(sep)) && sep != '+' &&
+                        sep != '-';
+    g_decimalSeparator.store(usable ? sep : '.');
+}
 
 bool TryStrToInt(const std::string &s, int32_t &value)
 {

@@ -9,6 +9,7 @@ namespace vxt {
 // The user's decimal separator ("." or ","). The program reads it from the user's locale at start;
 // tests set it explicitly. Every float text of the system goes through it.
 char DecimalSeparator();
+// A character that cannot separate (a zero byte, a blank, a digit, a sign, a letter) sets ".".
 void SetDecimalSeparator(char sep);
 
 // Decimal integer text: optional blanks before, optional sign, digits, nothing after; 32-bit range.

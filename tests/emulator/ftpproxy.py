@@ -171,19 +171,21 @@ class FirewallHandler(socketserver.BaseRequestHandler):
         up.sock.settimeout(None)
 
         def to_device():
-            pending = self.buf
+            # Each line is recorded before it goes on: the answer to it can only come after, so a
+            # test that reads the log when the answer arrives finds the line there.
+            pending = b""
+            data = self.buf
             try:
-                if pending:
-                    up.sock.sendall(pending)
                 while True:
+                    pending += data
                     while b"\n" in pending:
                         line, _, pending = pending.partition(b"\n")
                         state.record("proxy", peer=self.peer, line=line.rstrip(b"\r").decode("latin-1"))
+                    if data:
+                        up.sock.sendall(data)
                     data = self.conn.recv(4096)
                     if not data:
                         break
-                    pending += data
-                    up.sock.sendall(data)
             except OSError:
                 pass
             try:

@@ -551,50 +551,65 @@ private slots:
         QCOMPARE(got->lstEMailRecipients->currentRow(), 1);
     }
 
-    // "/" has no code in a message: an SMTP text holding one is refused with its field's message
-    // and focus, and nothing is sent.
-    void aSlashInAnSmtpTextSendsNothing()
+    // An SMTP text the device cannot get whole ("/" has no code in a message, a character outside
+    // Latin-1 no byte) is refused with its field's message and focus, and nothing is sent.
+    void smtpTextsTheDeviceCannotCarrySendNothing()
     {
         TMDIModbusConfig *doc = ModbusDocument();
         Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
         QVERIFY(QTest::qWaitForWindowActive(w.form));
         QVERIFY(emu->clearRequests());
         MessageBoxRecorder boxes;
+        const QString pass = QString::fromUtf8("\u20ACuro-\u914D");
         struct Case {
             std::function<void()> set;
-            const char *message;
+            std::string message;
             QWidget *focus;
         };
         const std::vector<Case> cases = {
-            {[doc] { doc->txtUser->setText(QStringLiteral("op/1")); }, "Invalid SMTP Username", doc->txtUser},
+            {[doc] { doc->txtUser->setText(QStringLiteral("op/1")); }, "The SMTP Username cannot contain \"/\".",
+             doc->txtUser},
+            {[doc] { doc->txtUser->setText(QString::fromUtf8("J\u00FCrgen\u20AC")); },
+             "The SMTP Username cannot contain \"\u20AC\".", doc->txtUser},
             {[doc] {
                  doc->txtUser->setText(QStringLiteral("op"));
                  doc->txtPass1->setText(QStringLiteral("se/cret"));
                  doc->txtPass2->setText(QStringLiteral("se/cret"));
              },
              "The SMTP Password cannot contain \"/\".", doc->txtPass1},
+            {[doc, pass] {
+                 doc->txtPass1->setText(pass);
+                 doc->txtPass2->setText(pass);
+             },
+             "The SMTP Password cannot contain \"\u20AC\".", doc->txtPass1},
             // Relaying off: the texts still travel, so they are still refused (as the server is,
             // its box disabled alike).
             {[doc] {
                  doc->chkEMailEnable->setChecked(false);
                  doc->txtPass2->setText(QString());
              },
-             "The SMTP Password cannot contain \"/\".", nullptr},
+             "The SMTP Password cannot contain \"\u20AC\".", nullptr},
             {[doc] {
                  doc->chkEMailEnable->setChecked(true);
                  doc->txtPass1->setText(QStringLiteral("secret"));
                  doc->txtEMailServer->setText(QStringLiteral("mail/plant.test"));
              },
              "Invalid SMTP Server.", doc->txtEMailServer},
+            {[doc] { doc->txtEMailServer->setText(QString::fromUtf8("mail.\u914D.test")); }, "Invalid SMTP Server.",
+             doc->txtEMailServer},
             {[doc] {
                  doc->txtEMailServer->setText(QStringLiteral("mail.plant.test"));
                  doc->txtEMailSender->setText(QStringLiteral("velto/1@plant.test"));
              },
              "Invalid E-mail Address.", doc->txtEMailSender},
+            {[doc] { doc->txtEMailSender->setText(QString::fromUtf8("velto\u20AC@plant.test")); },
+             "Invalid E-mail Address.", doc->txtEMailSender},
             {[doc] {
                  doc->txtEMailSender->setText(QStringLiteral("velto@plant.test"));
                  doc->lstEMailRecipients->item(1)->setText(QStringLiteral("b/c@plant.test"));
              },
+             "Invalid E-mail Address.", doc->lstEMailRecipients},
+            {[doc] { doc->lstEMailRecipients->item(1)->setText(QString::fromUtf8("b\u914D@plant.test")); },
              "Invalid E-mail Address.", doc->lstEMailRecipients}};
         for (const Case &c : cases) {
             c.set();
@@ -606,6 +621,37 @@ private slots:
             if (c.focus) QCOMPARE(QApplication::focusWidget(), c.focus);
         }
         QVERIFY(Requests().isEmpty());
+    }
+
+    // The file drops the blanks around the SMTP names and addresses, so the send drops them too:
+    // the device gets what a reopened file holds.
+    void smtpNamesAreSentAsTheFileKeepsThem()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("blanks.vlt"));
+        TMDIModbusConfig *doc = ModbusDocument();
+        doc->txtEMailServer->setText(QStringLiteral(" mail.plant.test "));
+        doc->txtEMailSender->setText(QStringLiteral("  velto@plant.test"));
+        doc->txtUser->setText(QStringLiteral("op "));
+        doc->lstEMailRecipients->item(1)->setText(QStringLiteral(" b@plant.test "));
+        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
+        QVERIFY(emu->clearRequests());
+        MessageBoxRecorder boxes;
+        std::vector<TransferRun> runs;
+        DriveTransfer(frmTransferModbusConfig, &runs);
+        w.form->ConfigurationSendToVeltoExecute();
+        QVERIFY(runs.size() == 1 && runs[0].completed);
+        const QList<EmulatedRequest> sent = Requests();
+        QCOMPARE(sent[2].body, QByteArray("SETSMTP(ENABLE=1,SERVER=mail.plant.test,TIMEOUT=20,RETRIES=5,RETRYINT=10,"
+                                          "FROM=velto@plant.test,AUTH=1,USER=op,PASS=se/cocret,);"));
+        QCOMPARE(sent[4].body, QByteArray("SETTOO(TOO=1,EMAIL=b@plant.test,);"));
+        SetNextFileName(path.toStdString());
+        QVERIFY(doc->SaveAs());
+        ClearNextFileName();
+        const std::string bytes = ReadBytes(path);
+        for (const char *line : {"SERVER=mail.plant.test\r\n", "FROM=velto@plant.test\r\n", "USER=op\r\n",
+                                 "TOO_1=b@plant.test\r\n"})
+            QVERIFY2(bytes.find(line) != std::string::npos, line);
     }
 
     // A file written elsewhere can hold "/" where the device cannot take it: the send stops with the

@@ -500,11 +500,16 @@ private slots:
             QVERIFY(dlg);
             QVERIFY(dlg->txtRemoteIP->text().isEmpty());
             dlg->btnOk->click();   // empty: refused, stays open
+            // No byte for it: refused by name rather than asked for as "far.?.example".
+            dlg->txtRemoteIP->setText(QString::fromUtf8("far.\u914D.example"));
+            dlg->btnOk->click();
+            QCOMPARE(dlg->focusWidget(), static_cast<QWidget *>(dlg->txtRemoteIP));
             dlg->txtRemoteIP->setText(QStringLiteral("far.example"));
             dlg->btnOk->click();
         });
         form->DevicesSearchRemote->trigger();
-        QCOMPARE(boxes.Texts(), std::vector<std::string>{"You must provide Host or an IP Address."});
+        QCOMPARE(boxes.Texts(), (std::vector<std::string>{"You must provide Host or an IP Address.",
+                                                          "The Host or IP Address cannot contain \"\u914D\"."}));
         const int row = RowOf(QStringLiteral("00-11-22-33-44-77"));
         QVERIFY(row >= 0);
         QCOMPARE(form->RowCaption(row), std::string("Velto-1C-DF1"));

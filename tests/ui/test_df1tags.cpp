@@ -627,11 +627,13 @@ private slots:
         CompareTags(dlg->Tag, t);
     }
 
-    void nameWithSlashIsRefused()
+    void nameIsSentAsTheFileKeepsIt() { ExpectNameKeptAsTheFileKeepsIt(dlg.get(), *boxes, [this] { FillSerial(*dlg); }); }
+
+    void nameTheDeviceCannotCarryIsRefused()
     {
         const int r = Run([this] {
             FillSerial(*dlg);
-            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("N7/0"));
+            ExpectUncarriedNamesRefused(dlg.get(), *boxes);
             Type(dlg->txtTagName, QStringLiteral("N7_0"));
             Accept();
         });

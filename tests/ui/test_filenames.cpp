@@ -10,6 +10,7 @@
 #include "MainFormDrive.h"
 #include "MsgBox.h"
 #include "NewFile.h"
+#include "QtStr.h"
 #include "Site.h"
 #include "SiteModule.h"
 #include "UiTestSupport.h"
@@ -332,6 +333,31 @@ private slots:
         });
         ShowError("The Tag T\xb0" "C already exists.");
         QCOMPARE(shown, QStringLiteral("The Tag T°C already exists."));
+    }
+
+    // Device texts are Latin-1: the one conversion carries a text whole or refuses it, naming the
+    // first character it has no byte for, never a "?" in its place.
+    void deviceTextsConvertWholeOrNotAtAll()
+    {
+        QCOMPARE(StdStr(QString::fromUtf8("S\u00FCd-\u00FF")), std::string("S\xFC" "d-\xFF"));
+        const std::pair<const char *, std::string> refused[] = {
+            {"S\u00FCd\u20AC2024", "\u20AC"}, {"Pumpe-\u914D", "\u914D"}, {"a\U0001F600b", "\U0001F600"}};
+        for (const auto &[text, character] : refused) {
+            const QString q = QString::fromUtf8(text);
+            std::string out = "kept";
+            QVERIFY(!TryStdStr(q, out));
+            QCOMPARE(out, std::string("kept"));
+            try {
+                StdStr(q);
+                QFAIL(text);
+            } catch (const ENotLatin1 &e) {
+                QCOMPARE(std::string(e.what()), "The text cannot contain \"" + character + "\".");
+            }
+            QCOMPARE(TextRefusal(q, "Host name", TextGoal::Latin1), "The Host name cannot contain \"" + character + "\".");
+        }
+        QCOMPARE(TextRefusal(QStringLiteral("a/b"), "Host name"), std::string("The Host name cannot contain \"/\"."));
+        QCOMPARE(TextRefusal(QStringLiteral("a/b"), "Proxy", TextGoal::Latin1), std::string());
+        QCOMPARE(TextRefusal(QString::fromUtf8("S\u00FCd"), "Host name"), std::string());
     }
 
     void allFilesListsFilesWithoutADot()

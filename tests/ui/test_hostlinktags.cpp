@@ -898,11 +898,13 @@ private slots:
         }, 1);
     }
 
-    void nameWithSlashIsRefused()
+    void nameIsSentAsTheFileKeepsIt() { ExpectNameKeptAsTheFileKeepsIt(dlg.get(), *boxes, [this] { FillSerial(*dlg); }); }
+
+    void nameTheDeviceCannotCarryIsRefused()
     {
         const int r = Run([this] {
             FillSerial(*dlg);
-            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            ExpectUncarriedNamesRefused(dlg.get(), *boxes);
             Type(dlg->txtTagName, QStringLiteral("A-B1"));
             Accept();
         });

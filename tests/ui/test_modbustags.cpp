@@ -1292,11 +1292,13 @@ private slots:
         Run([this] { QCOMPARE(dlg->txtTagName->text(), QStringLiteral("MIXED")); }, 1);
     }
 
-    void nameWithSlashIsRefused()
+    void nameIsSentAsTheFileKeepsIt() { ExpectNameKeptAsTheFileKeepsIt(dlg.get(), *boxes, [this] { FillSerial(*dlg); }); }
+
+    void nameTheDeviceCannotCarryIsRefused()
     {
         const int r = Run([this] {
             FillSerial(*dlg);
-            ExpectSlashNameRefused(dlg.get(), *boxes, QStringLiteral("A/B1"));
+            ExpectUncarriedNamesRefused(dlg.get(), *boxes);
             Type(dlg->txtTagName, QStringLiteral("AB1"));
             QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
         });

@@ -75,13 +75,13 @@ class TestOptions : public QObject {
     }
 
     // Presses OK expecting exactly one refusal with `message`; the dialog stays open.
-    void Refused(const char *message)
+    void Refused(const std::string &message)
     {
         boxes->Clear();
         QVERIFY(!PressOk());
         QVERIFY(dlg->isVisible());
         QCOMPARE(boxes->Shown().size(), size_t(1));
-        QCOMPARE(QString::fromStdString(boxes->Shown()[0].Text), QString::fromLatin1(message));
+        QCOMPARE(boxes->Shown()[0].Text, message);
         QVERIFY(boxes->Shown()[0].Kind == MsgKind::Error);
         QCOMPARE(boxes->Shown()[0].Buttons, int(mbOK));
     }
@@ -375,6 +375,48 @@ private slots:
                                 Scrambled("fu", "fp") + "\r\n\r\n");
         QCOMPARE(GetHttpProxyPassword(), std::string("hp"));
         QCOMPARE(GetFtpProxyUserName(), std::string("fu"));
+    }
+
+    // The settings file holds 8-bit text: a character outside Latin-1 is refused naming the field and
+    // the character, on its page with the box focused, and nothing is written.
+    void textsOutsideLatin1AreRefused()
+    {
+        SetHttpProxyServer("kept");
+        const std::string before = IniText();
+        Open();
+        dlg->chkUseHTTPProxy->setChecked(true);
+        dlg->chkHTTPProxyAuthentication->setChecked(true);
+        dlg->chkUseFTPProxy->setChecked(true);
+        Click(dlg->rdoSiteMode);
+        dlg->chkFirewallLogon->setChecked(true);
+        const struct {
+            QLineEdit *edit;
+            QWidget *page;
+            const char *field;
+        } texts[] = {{dlg->txtHTTPProxy, dlg->tabConnections, "HTTP Proxy Server"},
+                     {dlg->txtHTTPUsername, dlg->tabConnections, "HTTP Proxy Username"},
+                     {dlg->txtHTTPPassword, dlg->tabConnections, "HTTP Proxy Password"},
+                     {dlg->txtFTPProxy, dlg->TabSheet1, "FTP Proxy Server"},
+                     {dlg->txtFTPUsername, dlg->TabSheet1, "FTP Proxy Username"},
+                     {dlg->txtFTPPassword, dlg->TabSheet1, "FTP Proxy Password"}};
+        for (const auto &t : texts) t.edit->setText(QString::fromUtf8("J\u00FCrgen"));
+        const std::pair<const char *, std::string> values[] = {{"J\u00FCrgen\u20AC", "\u20AC"},
+                                                               {"proxy.\u914D.test", "\u914D"}};
+        for (const auto &[value, character] : values) {
+            for (const auto &t : texts) {
+                t.edit->setText(QString::fromUtf8(value));
+                dlg->pgeOptions->setCurrentWidget(t.page == dlg->TabSheet1 ? dlg->tabConnections : dlg->TabSheet1);
+                Refused("The " + std::string(t.field) + " cannot contain \"" + character + "\".");
+                QCOMPARE(dlg->pgeOptions->currentWidget(), t.page);
+                QVERIFY2(t.edit->hasFocus(), t.field);
+                t.edit->setText(QString::fromUtf8("J\u00FCrgen"));
+            }
+        }
+        QCOMPARE(IniText(), before);
+        boxes->Clear();
+        QVERIFY(PressOk());
+        QCOMPARE(GetHttpProxyUserName(), std::string("J\xFCrgen"));
+        QCOMPARE(GetFtpProxyPassword(), std::string("J\xFCrgen"));
     }
 
     void authenticationFailsUntilPasswordTypedAgain()

@@ -548,34 +548,39 @@ private slots:
         QVERIFY(Bodies().isEmpty());
     }
 
-    // "/" has no code in a message: a text typed for the device that holds one is refused with its
-    // field named and focused, before the password is asked and before anything is sent.
-    void textsWithSlashAreRefusedBeforeSending()
+    // A text typed for the device that would reach it changed ("/" has no code in a message, a
+    // character outside Latin-1 no byte) is refused with its field and the character named, the
+    // field focused, before the password is asked and before anything is sent.
+    void textsTheDeviceCannotCarryAreRefusedBeforeSending()
     {
         QVERIFY(Open(kMacA));
         dlg().txtIPAddress->SetText("10.1.2.3");
+        const std::pair<const char *, std::string> values[] = {
+            {"a/b", "/"}, {"S\u00FCd\u20AC2024", "\u20AC"}, {"Pumpe-S\u00FCd-\u914D", "\u914D"}};
         struct Step {
             QLineEdit *edit;
-            const char *text;
+            const char *field;
             QWidget *page;
         };
-        const std::vector<Step> network = {
-            {dlg().txtHostname, "The Host name cannot contain \"/\".", dlg().tabNetwork},
-            {dlg().txtRead, "The Read Community cannot contain \"/\".", dlg().tabSNMP},
-            {dlg().txtWrite, "The Write Community cannot contain \"/\".", dlg().tabSNMP},
-            {dlg().txtTrap, "The Trap Community cannot contain \"/\".", dlg().tabSNMP}};
-        for (const Step &s : network) {
-            const QString kept = s.edit->text();
-            s.edit->setText(QStringLiteral("a/b"));
-            dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
-            ClearRecords();
-            dlg().btnOk->click();
-            QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
-            QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
-            QCOMPARE(dlg().pgeProperties->currentWidget(), s.page);
-            QVERIFY2(Focused(s.edit), s.text);
-            QVERIFY(dlg().isVisible());
-            s.edit->setText(kept);
+        const std::vector<Step> network = {{dlg().txtHostname, "Host name", dlg().tabNetwork},
+                                           {dlg().txtRead, "Read Community", dlg().tabSNMP},
+                                           {dlg().txtWrite, "Write Community", dlg().tabSNMP},
+                                           {dlg().txtTrap, "Trap Community", dlg().tabSNMP}};
+        for (const auto &[value, character] : values) {
+            for (const Step &s : network) {
+                const std::string text = "The " + std::string(s.field) + " cannot contain \"" + character + "\".";
+                const QString kept = s.edit->text();
+                s.edit->setText(QString::fromUtf8(value));
+                dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
+                ClearRecords();
+                dlg().btnOk->click();
+                QCOMPARE(Texts(), (std::vector<std::string>{text}));
+                QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
+                QCOMPARE(dlg().pgeProperties->currentWidget(), s.page);
+                QVERIFY2(Focused(s.edit), text.c_str());
+                QVERIFY(dlg().isVisible());
+                s.edit->setText(kept);
+            }
         }
         QCOMPARE(prompts, 0);
         QVERIFY(Bodies().isEmpty());
@@ -583,19 +588,23 @@ private slots:
         dlg().pgeProperties->setCurrentWidget(dlg().tabUsers);
         ClearRecords();
         const std::vector<std::pair<Step, QPushButton *>> users = {
-            {{dlg().txtUsername, "The Username cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetUser},
-            {{dlg().txtUserPassword, "The Password cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetUser},
-            {{dlg().txtAdminPassword, "The Password cannot contain \"/\".", dlg().tabUsers}, dlg().btnSetAdmin}};
-        for (const auto &[s, button] : users) {
-            s.edit->setText(QStringLiteral("a/b"));
-            if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(QStringLiteral("a/b"));
-            if (s.edit == dlg().txtAdminPassword) dlg().txtAdminRetypePassword->setText(QStringLiteral("a/b"));
-            boxes->Clear();
-            button->click();
-            QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
-            QVERIFY2(Focused(s.edit), s.text);
-            s.edit->setText(QStringLiteral("ab"));
-            if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(QStringLiteral("ab"));
+            {{dlg().txtUsername, "Username", dlg().tabUsers}, dlg().btnSetUser},
+            {{dlg().txtUserPassword, "Password", dlg().tabUsers}, dlg().btnSetUser},
+            {{dlg().txtAdminPassword, "Password", dlg().tabUsers}, dlg().btnSetAdmin}};
+        for (const auto &[value, character] : values) {
+            for (const auto &[s, button] : users) {
+                const std::string text = "The " + std::string(s.field) + " cannot contain \"" + character + "\".";
+                const QString bad = QString::fromUtf8(value);
+                s.edit->setText(bad);
+                if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(bad);
+                if (s.edit == dlg().txtAdminPassword) dlg().txtAdminRetypePassword->setText(bad);
+                boxes->Clear();
+                button->click();
+                QCOMPARE(Texts(), (std::vector<std::string>{text}));
+                QVERIFY2(Focused(s.edit), text.c_str());
+                s.edit->setText(QStringLiteral("ab"));
+                if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(QStringLiteral("ab"));
+            }
         }
         QCOMPARE(prompts, 0);
         QVERIFY(Bodies().isEmpty());
@@ -796,6 +805,16 @@ private slots:
 
         dlg().txtIPAddress->SetText("10.1.2.3");
         dlg().txtGateway->SetText("10.1.2.1");
+        // The datagram is 8-bit text too: a host name outside Latin-1 is refused, nothing is asked or sent.
+        dlg().txtHostname->setText(QString::fromUtf8("Pumpe-S\u00FCd-\u914D"));
+        const int promptsBefore = prompts;
+        boxes->Clear();
+        dlg().btnOk->click();
+        QCOMPARE(Texts(), (std::vector<std::string>{"The Host name cannot contain \"\u914D\"."}));
+        QVERIFY(Focused(dlg().txtHostname));
+        QCOMPARE(prompts, promptsBefore);
+        QVERIFY(Bodies(QStringLiteral("udp")).isEmpty());
+        boxes->Clear();
         dlg().txtHostname->setText(QStringLiteral("line-4"));
         Press(dlg().btnOk, QStringLiteral("admin"));
         QCOMPARE(Bodies(QStringLiteral("udp")),

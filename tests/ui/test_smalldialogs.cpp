@@ -112,6 +112,32 @@ private slots:
         QCOMPARE(dlg.Password, std::string());
     }
 
+    // The password goes to the device as 8-bit text: a character outside Latin-1 is refused by name,
+    // with the dialog open and the box focused, instead of arriving as "?".
+    void passwordOutsideLatin1IsRefused()
+    {
+        MessageBoxRecorder boxes;
+        TfrmPassword dlg;
+        const int r = ExecWith(&dlg, [&] {
+            const std::pair<const char *, std::string> cases[] = {{"S\u00FCd\u20AC2024", "\u20AC"},
+                                                                  {"\u914Dx", "\u914D"}};
+            for (const auto &[typed, character] : cases) {
+                dlg.txtPassword->setText(QString::fromUtf8(typed));
+                dlg.btnCancel->setFocus();
+                boxes.Clear();
+                QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
+                QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Password cannot contain \"" + character + "\"."});
+                QVERIFY(boxes.Shown().front().Kind == MsgKind::Error);
+                QVERIFY(dlg.isVisible());
+                QVERIFY(dlg.txtPassword->hasFocus());
+            }
+            dlg.txtPassword->setText(QString::fromUtf8("S\u00FCd2024"));
+            QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
+        });
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(dlg.Password, std::string("S\xFC" "d2024"));
+    }
+
     void passwordMaxLength()
     {
         TfrmPassword dlg;
@@ -245,13 +271,17 @@ private slots:
             dlg.txtEMail->setText(QStringLiteral("nobody"));   // no "@"
             QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
             QVERIFY(dlg.isVisible());
-            dlg.txtEMail->setText(QStringLiteral("a@b"));
+            dlg.txtEMail->setText(QString::fromUtf8("a\u20AC@b"));   // no byte for the device
+            QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
+            QVERIFY(dlg.isVisible());
+            // The blanks the check ignores are not kept either: the file would drop them.
+            dlg.txtEMail->setText(QStringLiteral("  a@b "));
             QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
         });
         QCOMPARE(r, int(QDialog::Accepted));
         QCOMPARE(dlg.Address, std::string("a@b"));
         QVERIFY(openDuringBox);
-        QCOMPARE(boxes.Shown().size(), size_t(2));
+        QCOMPARE(boxes.Shown().size(), size_t(3));
         for (const ShownBox &b : boxes.Shown()) {
             QCOMPARE(b.Text, std::string("The E-mail Address is not valid."));
             QVERIFY(b.Kind == MsgKind::Error);

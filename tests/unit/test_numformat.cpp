@@ -51,6 +51,22 @@ TEST(NumFormat, FloatToStrGeneralForm)
     SetDecimalSeparator('.');
 }
 
+// A separator with no usable byte (the zero byte a non-Latin-1 decimal point once gave) leaves ".",
+// so fractions still read and print.
+TEST(NumFormat, UnusableSeparatorLeavesPoint)
+{
+    for (char sep : {'\0', ' ', '\t', '5', '-', '+', 'E', 'e', '\x7F', '\xAB'}) {
+        SetDecimalSeparator(',');
+        SetDecimalSeparator(sep);
+        EXPECT_EQ(DecimalSeparator(), '.') << int(sep);
+        EXPECT_EQ(FloatToStr(99.75), "99.75");
+        EXPECT_DOUBLE_EQ(StrToFloat("0.5"), 0.5);
+    }
+    SetDecimalSeparator(',');
+    EXPECT_EQ(DecimalSeparator(), ',');
+    SetDecimalSeparator('.');
+}
+
 TEST(NumFormat, StrToFloatHonoursSeparator)
 {
     SetDecimalSeparator(',');
