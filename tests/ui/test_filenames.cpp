@@ -24,12 +24,14 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 using namespace vxt;
@@ -268,6 +270,37 @@ private slots:
             QCOMPARE(QPath(name), text);
             QCOMPARE(StdPath(text), name);
         }
+    }
+
+    // A file whose name looks like one of Qt's options is opened all the same: the program, started
+    // with that one argument, reads the file.
+    void commandLineNameLikeAQtOption_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("-reverse") << QStringLiteral("-reverse");
+        QTest::newRow("-widgetcount") << QStringLiteral("-widgetcount");
+    }
+
+    void commandLineNameLikeAQtOption()
+    {
+        QFETCH(QString, name);
+        WriteFile(Path(name), modbusFile);
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(Path(name)).constData(), IN_OPEN) >= 0);
+        QProcess vxt;
+        vxt.setWorkingDirectory(dir->path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VXT_SPLASH_MS"), QStringLiteral("0"));
+        vxt.setProcessEnvironment(env);
+        vxt.start(QStringLiteral(VXT_PROGRAM), {name});
+        QVERIFY(vxt.waitForStarted());
+        char event[4096];
+        bool opened = false;   // the check runs once more after the wait
+        QTRY_VERIFY_WITH_TIMEOUT(opened = opened || ::read(watch, event, sizeof event) > 0, 60000);
+        vxt.kill();
+        vxt.waitForFinished();
+        ::close(watch);
     }
 
     void saveAsOntoNewAndExistingFiles_data() { AddNameRows(); }
