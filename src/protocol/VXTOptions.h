@@ -20,6 +20,18 @@ std::string SettingsFileProblem();
 // Once taken it counts as shown: the setters then replace the unusable file instead of raising it.
 std::string TakeSettingsFileProblem();
 
+// While one lives, the setters change one image of the file instead of the file, and the getters
+// read that image; Commit writes it once, atomically, so that the file is either wholly changed or
+// byte-equal to before. Ended without Commit, it writes nothing. One at a time.
+class TSettingsUpdate {
+public:
+    TSettingsUpdate();   // EFileError: the file is unusable and the user has not been told
+    ~TSettingsUpdate();
+    TSettingsUpdate(const TSettingsUpdate &) = delete;
+    TSettingsUpdate &operator=(const TSettingsUpdate &) = delete;
+    void Commit();       // EFileError, the file left as it was
+};
+
 bool GetHttpProxyAuth();
 bool GetHttpProxyEnabled();
 std::string GetHttpProxyServer();
