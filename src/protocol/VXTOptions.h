@@ -1,6 +1,7 @@
 // The program's own settings in "vxt.ini" beside the program: the HTTP proxy and the FTP firewall
-// for remote devices. Every call reads or writes the file; nothing is cached. A new file is
-// created readable by its owner only: it holds the proxy credentials.
+// for remote devices. Every call reads or writes the file (within a TSettingsUpdate, its image);
+// nothing is cached. A setter changes only its own key's lines. A new file is created readable by
+// its owner only: it holds the proxy credentials.
 #pragma once
 
 #include <cstdint>
