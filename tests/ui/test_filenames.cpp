@@ -225,7 +225,23 @@ private slots:
         {
             std::ofstream(bytes, std::ios::binary) << "replaced by the save";
         }
-        QString preset;
+        // No: the dialog comes again on the same name; cancelled there, nothing is written.
+        QString preset, again;
+        boxes->Answer(MsgResult::No);
+        boxes->OnShow = [&](const ShownBox &) {
+            WhenModalOf<QFileDialog>([&](QFileDialog *dlg) {
+                again = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+                dlg->reject();
+            });
+        };
+        PickInDialog({}, &preset);
+        form->FileSaveAsExecute();
+        boxes->OnShow = nullptr;
+        QCOMPARE(again, preset);
+        QCOMPARE(boxes->Texts(), ReplaceQuestion("S\xfc" "d.vlt"));
+        QCOMPARE(ReadFileBytes(bytes), std::string("replaced by the save"));
+        boxes->Clear();
+
         PickInDialog({}, &preset);
         form->FileSaveAsExecute();
         QCOMPARE(StdPath(preset), std::string("S\xfc" "d.vlt"));
@@ -398,7 +414,7 @@ private slots:
     }
 
     // A stored name (from a foreign container or the device) gives the Extract dialog its last part
-    // only, and Enter on it writes into the folder the dialog is in; a name without one gives none.
+    // only, and Enter on it writes into the folder the dialog opens in; a name without one gives none.
     void extractPresetIsTheStoredNamesLastPart_data()
     {
         QTest::addColumn<QByteArray>("stored");
@@ -431,18 +447,26 @@ private slots:
         doc->RefreshFileList();
         doc->lstFiles->selectRow(0);
 
+        // The folder a dialog opens in for a bare name is the current one.
         const QString folder = Path(QStringLiteral("a/b"));
         QVERIFY(QDir().mkpath(folder));
-        QString shown = QStringLiteral("(no dialog)");
+        struct Current {
+            QString before = QDir::currentPath();
+            ~Current() { QDir::setCurrent(before); }
+        } restore;
+        QVERIFY(QDir::setCurrent(folder));
+        QString shown = QStringLiteral("(no dialog)"), opensIn;
         WhenModalOf<QFileDialog>([&](QFileDialog *dlg) {
             shown = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
-            dlg->setDirectory(folder);
-            if (shown.isEmpty()) dlg->reject();
+            opensIn = dlg->directory().absolutePath();
+            // Enter on the preset, but never where the test has no business writing.
+            if (shown.isEmpty() || opensIn != folder) dlg->reject();
             else QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
         });
         QTest::mouseClick(doc->btnExtractFile, Qt::LeftButton);
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QCOMPARE(shown, preset);
+        if (!preset.isEmpty()) QCOMPARE(opensIn, folder);
         QStringList expected{QStringLiteral("page.htm")};
         if (!preset.isEmpty()) expected << QStringLiteral("a/b/") + preset;
         expected.sort();
