@@ -291,8 +291,10 @@ bool TfrmOptions::Validate()
 void TfrmOptions::btnOkClick()
 {
     if (!Validate()) return;
-    // A settings file that cannot be written is reported and the dialog stays open.
+    // Every value or none: a settings file that cannot be written is reported, kept as it was, and
+    // the dialog stays open.
     const bool stored = ReportErrors([this] {
+        TSettingsUpdate update;
         SetHttpProxyEnabled(chkUseHTTPProxy->isChecked());
         SetHttpProxyServer(StdStr(txtHTTPProxy->text()));
         SetHttpProxyPort(StrToInt(StdStr(txtHTTPProxyPort->text())));
@@ -306,6 +308,7 @@ void TfrmOptions::btnOkClick()
         SetFtpProxyAuth(chkFirewallLogon->isChecked());
         SetFtpProxyUserName(StdStr(txtFTPUsername->text()));
         SetFtpProxyPassword(StdStr(txtFTPPassword->text()));
+        update.Commit();
     });
     if (stored) accept();
 }

@@ -1,9 +1,13 @@
 #include "FileDialog.h"
 
+#include "FileUtils.h"
+#include "MsgBox.h"
 #include "QtStr.h"
+#include "StrUtils.h"
 
 #include <QFileDialog>
 #include <QStringList>
+#include <sys/stat.h>
 
 namespace vxt {
 
@@ -81,18 +85,37 @@ std::vector<std::string> GetOpenFileNames(QWidget *parent, const std::string &ti
     return r;
 }
 
+namespace {
+
+// Qt would ask by the name's text, which cannot tell the bytes of a name written by another
+// system; the question asks about the bytes that will be written, whatever lies there (a link too).
+bool MayReplace(const std::string &path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return true;
+    return MessageDlg(Format("%s already exists.\r\nDo you want to replace it?", ExtractFileName(path).c_str()),
+                      MsgKind::Warning, mbYesNo) == MsgResult::Yes;
+}
+
+}  // namespace
+
 std::optional<std::string> GetSaveFileName(QWidget *parent, const std::string &title, const std::string &filter,
                                            const std::string &initialName, const std::string &defaultExt)
 {
     std::optional<std::string> r;
     if (TakeNext(r)) return r;
-    QFileDialog dlg(parent, QStr(title), QPath(initialName), QtFilter(filter));
-    dlg.setOptions(kOptions);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    if (!defaultExt.empty()) dlg.setDefaultSuffix(QStr(defaultExt));
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
-    return StdPath(dlg.selectedFiles().first());
+    QString start = QPath(initialName);
+    for (;;) {
+        QFileDialog dlg(parent, QStr(title), start, QtFilter(filter));
+        dlg.setOptions(kOptions | QFileDialog::DontConfirmOverwrite);
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setFileMode(QFileDialog::AnyFile);
+        if (!defaultExt.empty()) dlg.setDefaultSuffix(QStr(defaultExt));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+        start = dlg.selectedFiles().first();
+        const std::string chosen = StdPath(start);
+        if (MayReplace(chosen)) return chosen;
+    }
 }
 
 void SetNextFileName(std::optional<std::string> name)

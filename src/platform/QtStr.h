@@ -6,7 +6,6 @@
 #include "KProt.h"
 #include "NumFormat.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringDecoder>
 #include <stdexcept>
@@ -70,24 +69,21 @@ inline std::string StdStr(const QString &s)
     return out;
 }
 
-// A file name as the user sees and types it. Bytes that are no text in the file-name encoding (a
-// name written by another system) are read as Latin-1 rather than lost.
-inline QString QPath(const std::string &path)
-{
-    QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::Stateless);
-    QString s = decode(QByteArrayView(path.data(), qsizetype(path.size())));
-    return decode.hasError() ? QStr(path) : s;
-}
+// A file name as the user sees and types it, and back: StdPath(QPath(b)) == b for any bytes b. A
+// byte that is no UTF-8 (a name written by another system) becomes the lone surrogate U+DC00 + byte,
+// which no UTF-8 text holds, so that Save As onto such a file writes that file and no other.
+QString QPath(const std::string &path);
 // The bytes that name the file the user chose.
-inline std::string StdPath(const QString &path)
-{
-    const QByteArray b = QFile::encodeName(path);
-    return std::string(b.constData(), size_t(b.size()));
-}
+std::string StdPath(const QString &path);
 
 // A text for the screen (a caption, a message) that may quote a file name, a system error or a
-// device text. Device texts with letters beyond ASCII are no valid file-name text, so they keep
-// their Latin-1 reading.
-inline QString QShown(const std::string &text) { return QPath(text); }
+// device text. Texts that are no valid UTF-8 (device texts with letters beyond ASCII, names written
+// by another system) keep their Latin-1 reading.
+inline QString QShown(const std::string &text)
+{
+    QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    QString s = decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    return decode.hasError() ? QStr(text) : s;
+}
 
 }  // namespace vxt

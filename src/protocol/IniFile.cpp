@@ -4,6 +4,7 @@
 #include "NumFormat.h"
 
 #include <SimpleIni.h>
+#include <string_view>
 
 namespace vxt {
 
@@ -155,5 +156,95 @@ std::string TMemIniFile::GetText() const
 }
 
 void TMemIniFile::UpdateFile() const { WriteFileAtomic(fileName_, GetText()); }
+
+}  // namespace vxt
+
+namespace vxt {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// Names compare as the reader compares them: ASCII letters without regard to case.
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool EndsWithLineEnd(const std::string &s) { return !s.empty() && IsLineEnd(s.back()); }
+
+// Whether `s` (ending with a line end) ends with an empty line.
+bool EndsWithEmptyLine(const std::string &s)
+{
+    size_t e = s.size();
+    if (e >= 2 && s[e - 2] == '\r' && s[e - 1] == '\n') e -= 2;
+    else if (e >= 1) e -= 1;
+    return e == 0 || IsLineEnd(s[e - 1]);
+}
+
+}  // namespace
+
+std::string IniTextWithValue(const std::string &text, const std::string &section, const std::string &key,
+                             const std::string &value)
+{
+    const std::string entry = key + "=" + value;
+    std::string out;
+    out.reserve(text.size() + entry.size() + section.size() + 8);
+    bool inSection = false, found = false;
+    size_t insertAt = std::string::npos;   // in `out`, after the section's header or its last key
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = i;
+        while (end < text.size() && !IsLineEnd(text[end])) ++end;
+        size_t next = end;
+        if (next < text.size()) next += text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n' ? 2 : 1;
+        std::string_view content(text.data() + i, end - i);
+        if (i == 0 && content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
+        content = TrimBlanks(content);
+        bool owned = false;
+        if (!content.empty() && content[0] == '[') {
+            const size_t close = content.find(']');
+            if (close != std::string_view::npos) {
+                inSection = SameName(TrimBlanks(content.substr(1, close - 1)), section);
+                owned = inSection;
+            }
+        } else if (inSection && !content.empty() && content[0] != ';' && content[0] != '#') {
+            const size_t eq = content.find('=');
+            if (eq != std::string_view::npos && eq > 0) {
+                owned = true;
+                if (SameName(TrimBlanks(content.substr(0, eq)), key)) {
+                    out += entry;
+                    out.append(text, end, next - end);
+                    found = true;
+                    insertAt = out.size();
+                    i = next;
+                    continue;
+                }
+            }
+        }
+        out.append(text, i, next - i);
+        if (owned) insertAt = out.size();
+        i = next;
+    }
+    if (found) return out;
+    if (insertAt != std::string::npos) {
+        const bool lineEnded = insertAt > 0 && IsLineEnd(out[insertAt - 1]);
+        out.insert(insertAt, (lineEnded ? "" : "\r\n") + entry + "\r\n");
+        return out;
+    }
+    if (!out.empty() && !EndsWithLineEnd(out)) out += "\r\n";
+    if (!out.empty() && !EndsWithEmptyLine(out)) out += "\r\n";
+    return out + "[" + section + "]\r\n" + entry + "\r\n\r\n";
+}
 
 }  // namespace vxt

@@ -49,4 +49,11 @@ private:
     std::string fileName_;
 };
 
+// `text` with the value of `key` in `section` set, as the reader above finds them (names without
+// regard to case, a BOM and a "[" line without "]" skipped). Only the key's own lines change; a
+// missing key is added after the section's last key, a missing section at the end. Every other
+// byte (comments, keys before the first section, other sections and keys) stays as it was.
+std::string IniTextWithValue(const std::string &text, const std::string &section, const std::string &key,
+                             const std::string &value);
+
 }  // namespace vxt

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <stdexcept>
 
 namespace vxt {
 
@@ -54,14 +56,14 @@ Credentials ReadAuthData(const TMemIniFile &ini, const char *section)
     return {ReadCredential(p, "USERNAME"), ReadCredential(p, "PASSWORD")};
 }
 
-void WriteAuthData(TMemIniFile &ini, const char *section, const Credentials &c)
+std::string AuthDataValue(const Credentials &c)
 {
     TPacket p;
     p.SetCommand("AUTHDATA");
     p.AddString("USERNAME", EscapeSlash(c.User));
     p.AddString("PASSWORD", EscapeSlash(c.Pass));
     // The escaped "/" codes must not be escaped again: the packet leaves "/" as it is.
-    ini.WriteString(section, "AUTHDATA", ScrambleToHex(p.GetText()));
+    return ScrambleToHex(p.GetText());
 }
 
 // A settings file holds two short sections: anything far larger is no settings file.
@@ -83,12 +85,21 @@ bool HoldsSomething(const std::string &text)
     return false;
 }
 
-// Loads the settings into `ini` (named after the settings file). When the file cannot be used,
-// `ini` stays empty, so that every setting reads as its default, and the result says why.
-std::string LoadSettings(TMemIniFile &ini)
+// The image that an open TSettingsUpdate gathers the changes in.
+std::optional<std::string> g_image;
+
+// Loads the settings into `ini` (named after the settings file) and their text into `raw`: those of
+// an open update, else the file's. When the file cannot be used, both stay empty, so that every
+// setting reads as its default, and the result says why.
+std::string LoadSettings(TMemIniFile &ini, std::string *raw = nullptr)
 {
     const std::string path = GetIniFileName();
     ini.SetFileName(path);
+    if (g_image) {
+        ini.LoadFromText(*g_image);
+        if (raw) *raw = *g_image;
+        return std::string();
+    }
     if (!FileExists(path)) return std::string();
     const std::string file = "The settings file \"" + path + "\" ";
     std::string why;
@@ -119,7 +130,10 @@ std::string LoadSettings(TMemIniFile &ini)
             }
         }
     }
-    if (why.empty()) return why;
+    if (why.empty()) {
+        if (raw) *raw = text;
+        return why;
+    }
     return why + (MayWriteFile(path) ? "\r\nThe default settings are used; OK in the Options dialog replaces the file."
                                      : "\r\nThe default settings are used.");
 }
@@ -152,33 +166,44 @@ Credentials ReadCredentials(const char *section)
     return ReadAuthData(ini, section);
 }
 
-template <typename F>
-void Change(F &&f)
+// The file's text, to be changed. An unusable file is replaced (by the changes alone) only once the
+// user has been told what is wrong with it.
+std::string TextToChange()
 {
     TMemIniFile ini;
-    // An unusable file is replaced only once the user has been told what is wrong with it.
-    const std::string problem = LoadSettings(ini);
+    std::string text;
+    const std::string problem = LoadSettings(ini, &text);
     if (!problem.empty() && problem != g_shownProblem) throw EFileError(problem);
-    f(ini);
-    // The file holds the proxy credentials: a new one is for its owner's eyes only.
-    WriteFileAtomic(ini.FileName(), ini.GetText(), 0600);
+    return text;
 }
 
-void SetUser(const char *section, const std::string &value)
+// The file holds the proxy credentials: a new one is for its owner's eyes only.
+void WriteSettings(const std::string &text) { WriteFileAtomic(GetIniFileName(), text, 0600); }
+
+// Applies `edit` (old text -> new text) to the open update's image, or to the file at once.
+template <typename F>
+void Change(F &&edit)
 {
-    Change([&](TMemIniFile &ini) {
-        Credentials c = ReadAuthData(ini, section);
-        c.User = value;
-        WriteAuthData(ini, section, c);
-    });
+    if (g_image) *g_image = edit(*g_image);
+    else WriteSettings(edit(TextToChange()));
 }
 
-void SetPass(const char *section, const std::string &value)
+void SetValue(const char *section, const char *key, const std::string &value)
 {
-    Change([&](TMemIniFile &ini) {
+    Change([&](const std::string &text) { return IniTextWithValue(text, section, key, value); });
+}
+
+void SetBool(const char *section, const char *key, bool value) { SetValue(section, key, value ? "1" : "0"); }
+void SetInt(const char *section, const char *key, int32_t value) { SetValue(section, key, IntToStr(value)); }
+
+void SetCredential(const char *section, std::string Credentials::*field, const std::string &value)
+{
+    Change([&](const std::string &text) {
+        TMemIniFile ini;
+        ini.LoadFromText(text);
         Credentials c = ReadAuthData(ini, section);
-        c.Pass = value;
-        WriteAuthData(ini, section, c);
+        c.*field = value;
+        return IniTextWithValue(text, section, "AUTHDATA", AuthDataValue(c));
     });
 }
 
@@ -213,12 +238,12 @@ int32_t GetHttpProxyPort() { return ReadInt(kHttp, "PORT", 0); }
 std::string GetHttpProxyUserName() { return ReadCredentials(kHttp).User; }
 std::string GetHttpProxyPassword() { return ReadCredentials(kHttp).Pass; }
 
-void SetHttpProxyAuth(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kHttp, "AUTH", v); }); }
-void SetHttpProxyEnabled(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kHttp, "ENABLED", v); }); }
-void SetHttpProxyServer(const std::string &v) { Change([&](TMemIniFile &ini) { ini.WriteString(kHttp, "SERVER", v); }); }
-void SetHttpProxyPort(int32_t v) { Change([&](TMemIniFile &ini) { ini.WriteInteger(kHttp, "PORT", v); }); }
-void SetHttpProxyUserName(const std::string &v) { SetUser(kHttp, v); }
-void SetHttpProxyPassword(const std::string &v) { SetPass(kHttp, v); }
+void SetHttpProxyAuth(bool v) { SetBool(kHttp, "AUTH", v); }
+void SetHttpProxyEnabled(bool v) { SetBool(kHttp, "ENABLED", v); }
+void SetHttpProxyServer(const std::string &v) { SetValue(kHttp, "SERVER", v); }
+void SetHttpProxyPort(int32_t v) { SetInt(kHttp, "PORT", v); }
+void SetHttpProxyUserName(const std::string &v) { SetCredential(kHttp, &Credentials::User, v); }
+void SetHttpProxyPassword(const std::string &v) { SetCredential(kHttp, &Credentials::Pass, v); }
 
 bool GetFtpProxyAuth() { return ReadBool(kFtp, "AUTH"); }
 bool GetFtpProxyEnabled() { return ReadBool(kFtp, "ENABLED"); }
@@ -228,12 +253,22 @@ std::string GetFtpProxyUserName() { return ReadCredentials(kFtp).User; }
 std::string GetFtpProxyPassword() { return ReadCredentials(kFtp).Pass; }
 uint8_t GetFtpProxyMethod() { return uint8_t(ReadInt(kFtp, "METHOD", 1)); }
 
-void SetFtpProxyAuth(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kFtp, "AUTH", v); }); }
-void SetFtpProxyEnabled(bool v) { Change([&](TMemIniFile &ini) { ini.WriteBool(kFtp, "ENABLED", v); }); }
-void SetFtpProxyServer(const std::string &v) { Change([&](TMemIniFile &ini) { ini.WriteString(kFtp, "SERVER", v); }); }
-void SetFtpProxyPort(int32_t v) { Change([&](TMemIniFile &ini) { ini.WriteInteger(kFtp, "PORT", v); }); }
-void SetFtpProxyUserName(const std::string &v) { SetUser(kFtp, v); }
-void SetFtpProxyPassword(const std::string &v) { SetPass(kFtp, v); }
-void SetFtpProxyMethod(uint8_t v) { Change([&](TMemIniFile &ini) { ini.WriteInteger(kFtp, "METHOD", v); }); }
+void SetFtpProxyAuth(bool v) { SetBool(kFtp, "AUTH", v); }
+void SetFtpProxyEnabled(bool v) { SetBool(kFtp, "ENABLED", v); }
+void SetFtpProxyServer(const std::string &v) { SetValue(kFtp, "SERVER", v); }
+void SetFtpProxyPort(int32_t v) { SetInt(kFtp, "PORT", v); }
+void SetFtpProxyUserName(const std::string &v) { SetCredential(kFtp, &Credentials::User, v); }
+void SetFtpProxyPassword(const std::string &v) { SetCredential(kFtp, &Credentials::Pass, v); }
+void SetFtpProxyMethod(uint8_t v) { SetInt(kFtp, "METHOD", v); }
+
+TSettingsUpdate::TSettingsUpdate()
+{
+    if (g_image) throw std::logic_error("one settings update at a time");
+    g_image = TextToChange();
+}
+
+TSettingsUpdate::~TSettingsUpdate() { g_image.reset(); }
+
+void TSettingsUpdate::Commit() { WriteSettings(*g_image); }
 
 }  // namespace vxt

@@ -1,6 +1,7 @@
 // The program's own settings in "vxt.ini" beside the program: the HTTP proxy and the FTP firewall
-// for remote devices. Every call reads or writes the file; nothing is cached. A new file is
-// created readable by its owner only: it holds the proxy credentials.
+// for remote devices. Every call reads or writes the file (within a TSettingsUpdate, its image);
+// nothing is cached. A setter changes only its own key's lines. A new file is created readable by
+// its owner only: it holds the proxy credentials.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,18 @@ std::string SettingsFileProblem();
 // The problem of the settings file when the user has not been shown it yet, else an empty text.
 // Once taken it counts as shown: the setters then replace the unusable file instead of raising it.
 std::string TakeSettingsFileProblem();
+
+// While one lives, the setters change one image of the file instead of the file, and the getters
+// read that image; Commit writes it once, atomically, so that the file is either wholly changed or
+// byte-equal to before. Ended without Commit, it writes nothing. One at a time.
+class TSettingsUpdate {
+public:
+    TSettingsUpdate();   // EFileError: the file is unusable and the user has not been told
+    ~TSettingsUpdate();
+    TSettingsUpdate(const TSettingsUpdate &) = delete;
+    TSettingsUpdate &operator=(const TSettingsUpdate &) = delete;
+    void Commit();       // EFileError, the file left as it was
+};
 
 bool GetHttpProxyAuth();
 bool GetHttpProxyEnabled();

@@ -39,6 +39,12 @@ const char *kDamaged = "The Web Site file is damaged: ";
 
 }  // namespace
 
+std::string StoredNameAsFileName(const std::string &storedName)
+{
+    const std::string name = ExtractFileName(storedName);
+    return name == "." || name == ".." ? std::string() : name;
+}
+
 TVeltoSite::TVeltoSite(const std::string &fileName) : FileName(fileName)
 {
     if (vxt::FileExists(fileName)) {

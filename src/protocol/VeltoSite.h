@@ -27,6 +27,10 @@ struct TSiteSubHeader {
     uint16_t Reserved = 0;
 };
 
+// A stored name (from a container or the device) as the name of a file of ours: only what follows
+// its last "/", and empty where that is empty, "." or "..", so that no stored name picks a folder.
+std::string StoredNameAsFileName(const std::string &storedName);
+
 class TVeltoSite {
 public:
     static constexpr int32_t kCapacity = 1572864;   // 1.5 MB

@@ -399,7 +399,8 @@ void TMDISite::ExtractFile()
     const int row = SelectedRow();
     if (row < 0) return;
     const std::string name = RowName(row);
-    const std::optional<std::string> dest = GetSaveFileName(this, "Extract File As", "All Files (*.*)|*.*", name);
+    const std::optional<std::string> dest =
+        GetSaveFileName(this, "Extract File As", "All Files (*.*)|*.*", StoredNameAsFileName(name));
     if (!dest) return;
     Site->ExtractFile(name, *dest);
 }

@@ -24,11 +24,14 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <fstream>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 using namespace vxt;
@@ -79,28 +82,29 @@ QStringList Listed(QFileDialog *dlg)
 }
 
 // Picks files in the next real file dialog as a user does: goes to their folder, types their names
-// and presses the dialog's button. A replace question is answered Yes and its text kept.
-void PickInDialog(const QStringList &paths, QString *replaceQuestion = nullptr, QString *presetName = nullptr)
+// and presses the dialog's button. With no paths, presses it on what the dialog came up with.
+void PickInDialog(const QStringList &paths, QString *presetName = nullptr)
 {
-    WhenModalOf<QFileDialog>([paths, replaceQuestion, presetName](QFileDialog *dlg) {
+    WhenModalOf<QFileDialog>([paths, presetName](QFileDialog *dlg) {
         if (presetName) *presetName = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
-        dlg->setDirectory(QFileInfo(paths.first()).path());
-        // What is typed counts, not the name the dialog came up with.
-        if (auto *view = dlg->findChild<QListView *>(QStringLiteral("listView")))
-            if (view->selectionModel()) view->selectionModel()->clear();
-        QStringList names;
-        for (const QString &p : paths) names << QFileInfo(p).fileName();
-        QString typed = names.first();
-        if (names.size() > 1) typed = QLatin1Char('"') + names.join(QStringLiteral("\" \"")) + QLatin1Char('"');
-        dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
-        if (replaceQuestion) {
-            WhenModalOf<QMessageBox>([replaceQuestion](QMessageBox *box) {
-                *replaceQuestion = box->text();
-                box->button(QMessageBox::Yes)->click();
-            });
+        if (!paths.isEmpty()) {
+            dlg->setDirectory(QFileInfo(paths.first()).path());
+            // What is typed counts, not the name the dialog came up with.
+            if (auto *view = dlg->findChild<QListView *>(QStringLiteral("listView")))
+                if (view->selectionModel()) view->selectionModel()->clear();
+            QStringList names;
+            for (const QString &p : paths) names << QFileInfo(p).fileName();
+            QString typed = names.first();
+            if (names.size() > 1) typed = QLatin1Char('"') + names.join(QStringLiteral("\" \"")) + QLatin1Char('"');
+            dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
         }
         QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
     });
+}
+
+std::vector<std::string> ReplaceQuestion(const std::string &name)
+{
+    return {name + " already exists.\r\nDo you want to replace it?"};
 }
 
 }  // namespace
@@ -215,7 +219,104 @@ private slots:
         QCOMPARE(form->ActiveDocument()->FileName, bytes);
         QCOMPARE(form->ActiveDocument()->windowTitle(),
                  QLatin1String(kModbusCaption) + Path(QStringLiteral("Süd.vlt")));
+
+        // Save As comes up with the file's own bytes: Enter on them asks to replace that very file
+        // and writes it, not a second one named in UTF-8.
+        {
+            std::ofstream(bytes, std::ios::binary) << "replaced by the save";
+        }
+        // No: the dialog comes again on the same name; cancelled there, nothing is written.
+        QString preset, again;
+        boxes->Answer(MsgResult::No);
+        boxes->OnShow = [&](const ShownBox &) {
+            WhenModalOf<QFileDialog>([&](QFileDialog *dlg) {
+                again = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+                dlg->reject();
+            });
+        };
+        PickInDialog({}, &preset);
+        form->FileSaveAsExecute();
+        boxes->OnShow = nullptr;
+        QCOMPARE(again, preset);
+        QCOMPARE(boxes->Texts(), ReplaceQuestion("S\xfc" "d.vlt"));
+        QCOMPARE(ReadFileBytes(bytes), std::string("replaced by the save"));
+        boxes->Clear();
+
+        PickInDialog({}, &preset);
+        form->FileSaveAsExecute();
+        QCOMPARE(StdPath(preset), std::string("S\xfc" "d.vlt"));
+        QCOMPARE(boxes->Texts(), ReplaceQuestion("S\xfc" "d.vlt"));
+        QCOMPARE(form->ActiveDocument()->FileName, bytes);
+        QCOMPARE(QByteArray::fromStdString(ReadFileBytes(bytes)), modbusFile);
+        const auto entries = std::filesystem::directory_iterator(dir->path().toStdString());
+        QCOMPARE(std::distance(begin(entries), end(entries)), 1);   // Qt cannot list such a name
         ::unlink(bytes.c_str());   // a name Qt cannot remove for us
+    }
+
+    // A file name's bytes survive the way to the dialogs and back, whatever they are; valid UTF-8
+    // reads as its text, and a typed name is written in UTF-8.
+    void fileNameBytesSurviveTheDialogs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");   // empty: no text of its own
+        const QString none;
+        QTest::newRow("ASCII") << QByteArray("/a/plant.vlt") << QStringLiteral("/a/plant.vlt");
+        QTest::newRow("UTF-8") << QByteArray("/d\xc3\xa9j\xc3\xa0/\xe9\x85\x8d.vlt") << QStringLiteral("/déjà/配.vlt");
+        QTest::newRow("beyond the BMP") << QByteArray("\xf0\x9f\x92\xa9.kws") << QString::fromUtf8("\xf0\x9f\x92\xa9.kws");
+        QTest::newRow("Latin-1") << QByteArray("S\xfc" "d.vlt") << none;
+        QTest::newRow("pair half then raw byte") << QByteArray("\xf0\x9f\x92\xa9\xa9") << none;
+        QTest::newRow("cut short") << QByteArray("a\xc3") << none;
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf.vlt") << none;
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xb3\xbc") << none;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << none;
+        QTest::newRow("every high byte") << [] {
+            QByteArray b;
+            for (int c = 0x80; c <= 0xff; ++c) b += char(c);
+            return b;
+        }() << none;
+    }
+
+    void fileNameBytesSurviveTheDialogs()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const std::string name = bytes.toStdString();
+        QCOMPARE(StdPath(QPath(name)), name);
+        if (!text.isEmpty()) {
+            QCOMPARE(QPath(name), text);
+            QCOMPARE(StdPath(text), name);
+        }
+    }
+
+    // A file whose name looks like one of Qt's options is opened all the same: the program, started
+    // with that one argument, reads the file.
+    void commandLineNameLikeAQtOption_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("-reverse") << QStringLiteral("-reverse");
+        QTest::newRow("-widgetcount") << QStringLiteral("-widgetcount");
+    }
+
+    void commandLineNameLikeAQtOption()
+    {
+        QFETCH(QString, name);
+        WriteFile(Path(name), modbusFile);
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(Path(name)).constData(), IN_OPEN) >= 0);
+        QProcess vxt;
+        vxt.setWorkingDirectory(dir->path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VXT_SPLASH_MS"), QStringLiteral("0"));
+        vxt.setProcessEnvironment(env);
+        vxt.start(QStringLiteral(VXT_PROGRAM), {name});
+        QVERIFY(vxt.waitForStarted());
+        char event[4096];
+        bool opened = false;   // the check runs once more after the wait
+        QTRY_VERIFY_WITH_TIMEOUT(opened = opened || ::read(watch, event, sizeof event) > 0, 60000);
+        vxt.kill();
+        vxt.waitForFinished();
+        ::close(watch);
     }
 
     void saveAsOntoNewAndExistingFiles_data() { AddNameRows(); }
@@ -242,11 +343,9 @@ private slots:
         // Onto an existing file beside it: the replace question names it, Yes replaces that very file.
         const QString existing = QFileInfo(target).path() + QStringLiteral("/设置 ü.vlt");
         WriteFile(existing, "an older file that gets replaced");
-        QString question;
-        PickInDialog({existing}, &question);
+        PickInDialog({existing});
         form->FileSaveAsExecute();
-        QCOMPARE(question, QStringLiteral("设置 ü.vlt already exists.\nDo you want to replace it?"));
-        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(boxes->Texts(), ReplaceQuestion(Bytes(QStringLiteral("设置 ü.vlt"))));
         QStringList expected{name, QDir(dir->path()).relativeFilePath(existing)};
         expected.sort();
         QCOMPARE(FilesUnder(dir->path()), expected);
@@ -279,7 +378,7 @@ private slots:
         QDir().mkpath(QFileInfo(out).path());
         doc->lstFiles->selectRow(1);
         QString preset;
-        PickInDialog({out}, nullptr, &preset);
+        PickInDialog({out}, &preset);
         QTest::mouseClick(doc->btnExtractFile, Qt::LeftButton);
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QCOMPARE(preset, QStringLiteral("配置.htm"));
@@ -312,6 +411,66 @@ private slots:
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QCOMPARE(ReadFile(site), QByteArray::fromStdString(doc->Site->Bytes()));
         QCOMPARE(doc->windowTitle(), QLatin1String(kSiteCaption) + site);
+    }
+
+    // A stored name (from a foreign container or the device) gives the Extract dialog its last part
+    // only, and Enter on it writes into the folder the dialog opens in; a name without one gives none.
+    void extractPresetIsTheStoredNamesLastPart_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("preset");
+        QTest::newRow("absolute") << QByteArray("/tmp/x") << QStringLiteral("x");
+        QTest::newRow("upwards") << QByteArray("../../escaped.txt") << QStringLiteral("escaped.txt");
+        QTest::newRow("in a folder") << QByteArray("sub/page.htm") << QStringLiteral("page.htm");
+        QTest::newRow("plain") << QByteArray("index.htm") << QStringLiteral("index.htm");
+        QTest::newRow("folder, then up") << QByteArray("a/..") << QString();
+        QTest::newRow("dot") << QByteArray(".") << QString();
+        QTest::newRow("dot dot") << QByteArray("..") << QString();
+        QTest::newRow("folder") << QByteArray("a/") << QString();
+    }
+
+    void extractPresetIsTheStoredNamesLastPart()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, preset);
+        auto *doc = qobject_cast<TMDISite *>(NewDocument(3));
+        QVERIFY(doc);
+        const QString page = Path(QStringLiteral("page.htm"));
+        WriteFile(page, "<p>page</p>");
+        doc->AddFiles({Bytes(page)});
+        // The name field of the first entry (20 bytes after the 8-byte header), as a foreign container holds it.
+        std::string bytes = doc->Site->Bytes();
+        std::string field = stored.toStdString();
+        field.resize(20, '\0');
+        bytes.replace(8, 20, field);
+        doc->Site->LoadFromBytes(bytes);
+        doc->RefreshFileList();
+        doc->lstFiles->selectRow(0);
+
+        // The folder a dialog opens in for a bare name is the current one.
+        const QString folder = Path(QStringLiteral("a/b"));
+        QVERIFY(QDir().mkpath(folder));
+        struct Current {
+            QString before = QDir::currentPath();
+            ~Current() { QDir::setCurrent(before); }
+        } restore;
+        QVERIFY(QDir::setCurrent(folder));
+        QString shown = QStringLiteral("(no dialog)"), opensIn;
+        WhenModalOf<QFileDialog>([&](QFileDialog *dlg) {
+            shown = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+            opensIn = dlg->directory().absolutePath();
+            // Enter on the preset, but never where the test has no business writing.
+            if (shown.isEmpty() || opensIn != folder) dlg->reject();
+            else QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
+        });
+        QTest::mouseClick(doc->btnExtractFile, Qt::LeftButton);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{});
+        QCOMPARE(shown, preset);
+        if (!preset.isEmpty()) QCOMPARE(opensIn, folder);
+        QStringList expected{QStringLiteral("page.htm")};
+        if (!preset.isEmpty()) expected << QStringLiteral("a/b/") + preset;
+        expected.sort();
+        QCOMPARE(FilesUnder(dir->path()), expected);
     }
 
     void boxesShowNamesAsTyped()

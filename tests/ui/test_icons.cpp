@@ -4,6 +4,7 @@
 #include "Icons.h"
 #include "Jpeg.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -42,6 +43,18 @@ QString Name(int i)
 {
     return i < kImageListCount ? QStringLiteral("image list %1").arg(i)
                                : QStringLiteral("new file %1").arg(i - kImageListCount);
+}
+
+// Where the frame header (SOF0 to SOF2) of a JPEG starts, walking its segments; -1 when none.
+qsizetype FrameHeader(const QByteArray &jpeg)
+{
+    qsizetype i = 2;
+    while (i + 9 < jpeg.size() && uchar(jpeg[i]) == 0xFF) {
+        const uchar marker = uchar(jpeg[i + 1]);
+        if (marker >= 0xC0 && marker <= 0xC2) return i;
+        i += 2 + (uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]));
+    }
+    return -1;
 }
 
 }  // namespace
@@ -116,6 +129,40 @@ private slots:
         QVERIFY(about.width() >= 100 && about.width() <= 140);
         QVERIFY(about.height() >= 220 && about.height() <= 260);
         QVERIFY(about.height() > about.width());
+    }
+
+    // A header claiming more than the program ever shows gives a null image, before any allocation;
+    // up to the cap the picture decodes (the rows the data does not cover read as grey).
+    void jpegSizeIsCapped_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("decodes");
+        QTest::newRow("widest") << 8192 << 8 << true;
+        QTest::newRow("tallest") << 8 << 8192 << true;
+        QTest::newRow("too wide") << 8193 << 8 << false;
+        QTest::newRow("too tall") << 8 << 8193 << false;
+        QTest::newRow("too many pixels") << 8192 << 8192 << false;
+        QTest::newRow("65500 square") << 65500 << 65500 << false;
+    }
+
+    void jpegSizeIsCapped()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, decodes);
+        QFile f(QStringLiteral(":/images/about.jpg"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray jpeg = f.readAll();
+        const qsizetype sof = FrameHeader(jpeg);
+        QVERIFY(sof > 0);
+        jpeg[sof + 5] = char(height >> 8);
+        jpeg[sof + 6] = char(height);
+        jpeg[sof + 7] = char(width >> 8);
+        jpeg[sof + 8] = char(width);
+        const QImage image = DecodeJpeg(jpeg);
+        QCOMPARE(image.isNull(), !decodes);
+        if (decodes) QCOMPARE(image.size(), QSize(width, height));
     }
 
     void contactSheet()

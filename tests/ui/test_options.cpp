@@ -18,7 +18,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <fstream>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -571,6 +574,38 @@ private slots:
         // The user can still leave.
         QTest::mouseClick(dlg->btnCancel, Qt::LeftButton);
         QVERIFY(!dlg->isVisible());
+    }
+
+    // OK stores every value or none: when the file may not grow (as on a full disk), the error is
+    // shown, the file stays byte-equal, lines of its own included, and the dialog stays open.
+    void failedWriteLeavesTheFileAsItWas()
+    {
+        const std::string before = "; kept by hand\r\n[PROXYHTTP]\r\nPORT=3128\r\n\r\n";
+        std::ofstream(IniName(), std::ios::binary) << before;
+        Open();
+        MakeValid();
+        dlg->chkUseHTTPProxy->setChecked(true);
+        dlg->txtHTTPProxy->setText(QStringLiteral("proxy.example"));
+        dlg->txtHTTPProxyPort->setText(QStringLiteral("8080"));
+        dlg->chkHTTPProxyAuthentication->setChecked(true);
+        dlg->txtHTTPUsername->setText(QStringLiteral("user"));
+        dlg->txtHTTPPassword->setText(QString(600, QLatin1Char('p')));
+
+        rlimit old{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const rlimit small{rlim_t(before.size() + 64), old.rlim_max};
+        const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);   // a write past the limit then fails with EFBIG
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool closed = PressOk();
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldSignal);
+
+        QVERIFY(!closed);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(boxes->Shown().size(), size_t(1));
+        QVERIFY(boxes->Shown()[0].Kind == MsgKind::Error);
+        QVERIFY(boxes->Shown()[0].Text.find(IniName()) != std::string::npos);
+        QCOMPARE(IniText(), before);
     }
 
     void modalAsTheToolsCommandShowsIt()

@@ -198,3 +198,32 @@ TEST(FileWrites, LongNamesAreSaved)
     EXPECT_EQ(dir.read(name), "second");
     EXPECT_EQ(dir.count(), 1u);
 }
+
+// Setting a key in a text changes only that key's lines, as the reader finds them, and the reader
+// then reads the new value.
+TEST(IniText, SetsOnlyTheKeysOwnLines)
+{
+    struct Case {
+        std::string text, expected;
+    };
+    const Case cases[] = {
+        {"", "[S]\r\nK=v\r\n\r\n"},
+        {"; note", "; note\r\n\r\n[S]\r\nK=v\r\n\r\n"},
+        {"[S]\r\nA=1", "[S]\r\nA=1\r\nK=v\r\n"},
+        {"\xEF\xBB\xBF[s]\r\n k = old \r\n", "\xEF\xBB\xBF[s]\r\nK=v\r\n"},
+        {"[S]\r\n[broken\r\nK=old\r\n", "[S]\r\n[broken\r\nK=v\r\n"},
+        {"[S]\r\nK=1\r\nX=2\r\nK=3\r\n", "[S]\r\nK=v\r\nX=2\r\nK=v\r\n"},
+        {"[S]\r\n;K=1\r\n# K=2\r\nK\r\n=3\r\n", "[S]\r\nK=v\r\n;K=1\r\n# K=2\r\nK\r\n=3\r\n"},
+        {"K=1\r\n[T]\r\nK=2\r\n\r\n", "K=1\r\n[T]\r\nK=2\r\n\r\n[S]\r\nK=v\r\n\r\n"},
+        {"[ S ] trailing\rK=1\rX=2\r", "[ S ] trailing\rK=v\rX=2\r"},
+        {"[S]\nA=1\n\n; after\n[T]\nB=2\n[S]\nC=3\n", "[S]\nA=1\n\n; after\n[T]\nB=2\n[S]\nC=3\nK=v\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string out = IniTextWithValue(c.text, "S", "K", "v");
+        EXPECT_EQ(out, c.expected);
+        TMemIniFile ini;
+        ini.LoadFromText(out);
+        EXPECT_EQ(ini.ReadString("S", "K", "absent"), "v");
+    }
+}

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,19 @@ mode_t ModeOf(const std::string &path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+std::string AuthData(const std::string &user, const std::string &pass)
+{
+    return "AUTHDATA=" + ScrambleToHex("AUTHDATA(USERNAME=" + user + ",PASSWORD=" + pass + ",);");
+}
+
+// `text` without the first `part` (nothing when `part` is empty or absent).
+std::string Without(std::string text, const std::string &part)
+{
+    const size_t at = part.empty() ? std::string::npos : text.find(part);
+    if (at != std::string::npos) text.erase(at, part.size());
+    return text;
 }
 
 }  // namespace
@@ -229,4 +243,64 @@ TEST_F(Options, UnreadableFileReadsAsDefaultsAndIsKept)
     }
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(dir.read("vxt.ini"), old);
+}
+
+// Every setter changes its own key's line (or adds one) and nothing else: comments, keys before the
+// first section, other sections and keys keep their bytes, spacing and line ends.
+TEST_F(Options, EverySetterKeepsTheLinesItDoesNotOwn)
+{
+    const std::string httpAuth = AuthData("hu", "hp") + "\r\n";
+    const std::string file = "; written by hand\r\nGLOBAL = 1\r\n# another comment\r\n\r\n[PROXYHTTP]\r\n"
+                             "; the proxy\r\n  server = old.proxy  \r\nEnabled=0\r\nCOLOR=blue\r\n" + httpAuth +
+                             "; end of the proxy\r\n\r\n[OTHER]\r\nX = 1\r\n\n[proxyftp]\nmethod=3\nPORT = 21\nNOTE=keep me\n";
+    struct Case {
+        std::function<void()> set;
+        std::string oldLine, newLine;
+        std::function<bool()> reads;
+    };
+    const Case cases[] = {
+        {[] { SetHttpProxyAuth(true); }, "", "AUTH=1\r\n", [] { return GetHttpProxyAuth(); }},
+        {[] { SetHttpProxyEnabled(true); }, "Enabled=0\r\n", "ENABLED=1\r\n", [] { return GetHttpProxyEnabled(); }},
+        {[] { SetHttpProxyServer("new.proxy"); }, "  server = old.proxy  \r\n", "SERVER=new.proxy\r\n",
+         [] { return GetHttpProxyServer() == "new.proxy"; }},
+        {[] { SetHttpProxyPort(8080); }, "", "PORT=8080\r\n", [] { return GetHttpProxyPort() == 8080; }},
+        {[] { SetHttpProxyUserName("nu"); }, httpAuth, AuthData("nu", "hp") + "\r\n",
+         [] { return GetHttpProxyUserName() == "nu" && GetHttpProxyPassword() == "hp"; }},
+        {[] { SetHttpProxyPassword("np"); }, httpAuth, AuthData("hu", "np") + "\r\n",
+         [] { return GetHttpProxyUserName() == "hu" && GetHttpProxyPassword() == "np"; }},
+        {[] { SetFtpProxyAuth(true); }, "", "AUTH=1\r\n", [] { return GetFtpProxyAuth() && !GetHttpProxyAuth(); }},
+        {[] { SetFtpProxyEnabled(true); }, "", "ENABLED=1\r\n", [] { return GetFtpProxyEnabled(); }},
+        {[] { SetFtpProxyServer("ftp.proxy"); }, "", "SERVER=ftp.proxy\r\n",
+         [] { return GetFtpProxyServer() == "ftp.proxy" && GetHttpProxyServer() == "old.proxy"; }},
+        {[] { SetFtpProxyPort(2121); }, "PORT = 21\n", "PORT=2121\n", [] { return GetFtpProxyPort() == 2121; }},
+        {[] { SetFtpProxyUserName("fu"); }, "", AuthData("fu", "") + "\r\n",
+         [] { return GetFtpProxyUserName() == "fu" && GetHttpProxyUserName() == "hu"; }},
+        {[] { SetFtpProxyPassword("fp"); }, "", AuthData("", "fp") + "\r\n", [] { return GetFtpProxyPassword() == "fp"; }},
+        {[] { SetFtpProxyMethod(4); }, "method=3\n", "METHOD=4\n", [] { return GetFtpProxyMethod() == 4; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.newLine);
+        dir.write("vxt.ini", file);
+        c.set();
+        const std::string now = dir.read("vxt.ini");
+        EXPECT_NE(now.find(c.newLine), std::string::npos);
+        EXPECT_EQ(Without(now, c.newLine), Without(file, c.oldLine));
+        EXPECT_TRUE(c.reads());
+    }
+}
+
+// Within an update the setters change an image that the getters read; only Commit writes it.
+TEST_F(Options, UpdateWritesOnlyOnCommit)
+{
+    const std::string old = "; mine\r\n[PROXYHTTP]\r\nPORT=3128\r\n";
+    dir.write("vxt.ini", old);
+    for (bool commit : {false, true}) {
+        TSettingsUpdate update;
+        SetHttpProxyPort(8080);
+        SetFtpProxyMethod(2);
+        EXPECT_EQ(GetHttpProxyPort(), 8080);
+        EXPECT_EQ(dir.read("vxt.ini"), old);
+        if (commit) update.Commit();
+    }
+    EXPECT_EQ(dir.read("vxt.ini"), "; mine\r\n[PROXYHTTP]\r\nPORT=8080\r\n\r\n[PROXYFTP]\r\nMETHOD=2\r\n\r\n");
 }
