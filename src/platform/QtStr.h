@@ -5,6 +5,7 @@
 
 #include "KProt.h"
 #include "NumFormat.h"
+#include "StrUtils.h"
 
 #include <QString>
 #include <QStringDecoder>
@@ -25,8 +26,9 @@ inline QString NotLatin1(const QString &s)
 }
 inline bool IsLatin1(const QString &s) { return NotLatin1(s).isEmpty(); }
 
-// What a text the user gives needs to arrive whole: Latin-1 for the settings file and the device's
-// discovery packets, and no "/" either where it travels in a KProt message.
+// What a text the user gives needs to arrive whole: Latin-1 without control characters for the
+// settings file and the device's discovery packets, and no "/" either where it travels in a KProt
+// message.
 enum class TextGoal { Latin1, KProt };
 
 // Empty when `text` arrives whole; otherwise the refusal that names `field` and the first
@@ -35,8 +37,14 @@ inline std::string TextRefusal(const QString &text, const std::string &field, Te
 {
     const QString bad = NotLatin1(text);
     if (!bad.isEmpty()) return KProtRefusal(field, bad.toStdString());
-    if (goal == TextGoal::KProt && !KProtCarries(text.toStdString())) return KProtRefusal(field);
-    return std::string();
+    const QByteArray b = text.toLatin1();
+    const std::string bytes(b.constData(), size_t(b.size()));
+    if (goal == TextGoal::KProt) {
+        const std::string c = KProtUncarried(bytes);
+        return c.empty() ? std::string() : KProtRefusal(field, c);
+    }
+    const size_t at = FindControlChar(bytes);
+    return at == std::string::npos ? std::string() : KProtRefusal(field, bytes.substr(at, 1));
 }
 
 // Raised by StdStr for a character outside Latin-1, which no 8-bit text can hold.

@@ -2,6 +2,7 @@
 
 #include "FileUtils.h"
 #include "NumFormat.h"
+#include "StrUtils.h"
 
 #include <SimpleIni.h>
 #include <string_view>
@@ -92,6 +93,12 @@ bool TMemIniFile::ReadBool(const std::string &section, const std::string &key, b
 
 void TMemIniFile::WriteString(const std::string &section, const std::string &key, const std::string &value)
 {
+    // A line break would end the value and start a key or section of its own; no control character
+    // the program let in from a device or a file is written on.
+    const size_t at = FindControlChar(value);
+    if (at != std::string::npos)
+        throw EFileError("Cannot write file \"" + fileName_ + "\". The value of " + key + " in [" + section +
+                         "] holds the control character " + CharCode(uint8_t(value[at])) + ".");
     d->ini.SetValue(section.c_str(), key.c_str(), value.c_str(), nullptr, true);
 }
 

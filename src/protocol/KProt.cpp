@@ -3,6 +3,7 @@
 #include "NumFormat.h"
 #include "StrUtils.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vxt {
@@ -50,10 +51,18 @@ std::string KProtUnescape(const std::string &raw)
     return r;
 }
 
-bool KProtCarries(const std::string &value) { return value.find('/') == std::string::npos; }
+std::string KProtUncarried(const std::string &value)
+{
+    const size_t at = std::min(value.find('/'), FindControlChar(value));
+    return at == std::string::npos ? std::string() : value.substr(at, 1);
+}
+
+bool KProtCarries(const std::string &value) { return KProtUncarried(value).empty(); }
 
 std::string KProtRefusal(const std::string &field, const std::string &character)
 {
+    if (character.size() == 1 && FindControlChar(character) == 0)
+        return "The " + field + " cannot contain the control character " + CharCode(uint8_t(character[0])) + ".";
     return "The " + field + " cannot contain \"" + character + "\".";
 }
 

@@ -45,11 +45,15 @@ std::string KProtEscape(const std::string &value);
 // Reads the codes back; any other "/" and the two characters after it yield nothing.
 std::string KProtUnescape(const std::string &raw);
 
-// "/" has no code, so a value holding it reaches the device changed. A text the user gives for a
-// device goes out only when this holds; the texts the device sends are read as they come.
+// "/" has no code, so a value holding it reaches the device changed; a control character would
+// reach it as a line break or worse. A text for a device goes out only when this holds; the texts
+// the device sends are read as they come.
 bool KProtCarries(const std::string &value);
+// The first character of `value` that cannot go ("/" or a control character), empty when none.
+std::string KProtUncarried(const std::string &value);
 // The refusal of such a text, naming its field and the character: The Tag Name cannot contain "/".
-// The one wording of every text refused for what it holds; `character` is UTF-8.
+// The one wording of every text refused for what it holds; `character` is UTF-8, and a control
+// character is named by its code: The Tag Name cannot contain the control character U+0009.
 std::string KProtRefusal(const std::string &field, const std::string &character = "/");
 
 }  // namespace vxt

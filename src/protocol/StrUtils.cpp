@@ -70,4 +70,13 @@ std::string Utf8Prefix(const std::string &s, size_t maxBytes)
     return s.substr(0, n);
 }
 
+size_t FindControlChar(const std::string &s)
+{
+    for (size_t i = 0; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) < 0x20 || s[i] == 0x7F) return i;
+    return std::string::npos;
+}
+
+std::string CharCode(unsigned char c) { return Format("U+%04X", unsigned(c)); }
+
 }  // namespace vxt

@@ -22,6 +22,12 @@ std::string IntToStr(long long v);
 // At most `maxBytes` of `s`, never ending inside a UTF-8 character (file names and quoted values).
 std::string Utf8Prefix(const std::string &s, size_t maxBytes);
 
+// The first control character of `s` (below a blank, or DEL), npos when none. Bytes 0x80 to 0x9F
+// are not counted: files and devices of Windows systems use them as letters.
+size_t FindControlChar(const std::string &s);
+// How a message names a character it cannot show: U+000D.
+std::string CharCode(unsigned char c);
+
 // printf-style formatting of the fixed message texts ("%s", "%d").
 std::string Format(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 

@@ -555,8 +555,12 @@ private slots:
     {
         QVERIFY(Open(kMacA));
         dlg().txtIPAddress->SetText("10.1.2.3");
-        const std::pair<const char *, std::string> values[] = {
-            {"a/b", "/"}, {"S\u00FCd\u20AC2024", "\u20AC"}, {"Pumpe-S\u00FCd-\u914D", "\u914D"}};
+        // What each value is refused for, as the box words it; a device may send a control character.
+        const std::pair<const char *, std::string> values[] = {{"a/b", "\"/\""},
+                                                               {"S\u00FCd\u20AC2024", "\"\u20AC\""},
+                                                               {"Pumpe-S\u00FCd-\u914D", "\"\u914D\""},
+                                                               {"pump\x01" "7", "the control character U+0001"},
+                                                               {"pump\t7", "the control character U+0009"}};
         struct Step {
             QLineEdit *edit;
             const char *field;
@@ -568,7 +572,7 @@ private slots:
                                            {dlg().txtTrap, "Trap Community", dlg().tabSNMP}};
         for (const auto &[value, character] : values) {
             for (const Step &s : network) {
-                const std::string text = "The " + std::string(s.field) + " cannot contain \"" + character + "\".";
+                const std::string text = "The " + std::string(s.field) + " cannot contain " + character + ".";
                 const QString kept = s.edit->text();
                 s.edit->setText(QString::fromUtf8(value));
                 dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
@@ -593,7 +597,7 @@ private slots:
             {{dlg().txtAdminPassword, "Password", dlg().tabUsers}, dlg().btnSetAdmin}};
         for (const auto &[value, character] : values) {
             for (const auto &[s, button] : users) {
-                const std::string text = "The " + std::string(s.field) + " cannot contain \"" + character + "\".";
+                const std::string text = "The " + std::string(s.field) + " cannot contain " + character + ".";
                 const QString bad = QString::fromUtf8(value);
                 s.edit->setText(bad);
                 if (s.edit == dlg().txtUserPassword) dlg().txtUserRetypePassword->setText(bad);

@@ -24,6 +24,27 @@ TEST(IniFile, WritesExactBytesInOrder)
               "[SMTP]\r\nENABLE=0\r\nSERVER=\r\nAUTH=1\r\n\r\n");
 }
 
+// A value that would end its line (a device's name with a line break) never reaches the file, so no
+// section or key can be slipped into a document; the image stays as it was.
+TEST(IniFile, ValueWithControlCharacterIsRefused)
+{
+    TMemIniFile ini;
+    ini.SetFileName("/tmp/doc.vlt");
+    ini.WriteString("TAG1", "NAME", "TANK");
+    const std::pair<std::string, std::string> refused[] = {
+        {"TANK\r\n[TAG9]\r\nNAME=EVIL", "U+000D"}, {"A\nB", "U+000A"}, {"A\tB", "U+0009"}, {"\x1b", "U+001B"}};
+    for (const auto &[value, code] : refused) {
+        try {
+            ini.WriteString("TAG1", "NAME", value);
+            ADD_FAILURE() << code;
+        } catch (const EFileError &e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write file \"/tmp/doc.vlt\". The value of NAME in [TAG1] holds "
+                                             "the control character " + code + ".");
+        }
+    }
+    EXPECT_EQ(ini.GetText(), "[TAG1]\r\nNAME=TANK\r\n\r\n");
+}
+
 TEST(IniFile, LoadedOrderIsKeptNewKeysAppendedErasedSectionsGoLast)
 {
     TMemIniFile ini;

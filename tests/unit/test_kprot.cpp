@@ -99,6 +99,20 @@ TEST_F(KProtTest, CarriesExactlyTheValuesThatComeBackUnchanged)
     EXPECT_EQ(KProtRefusal("Tag Name"), "The Tag Name cannot contain \"/\".");
 }
 
+// No control character goes to a device, whether typed, read from a file or sent by a device.
+TEST_F(KProtTest, ControlCharactersAreNeverCarried)
+{
+    const std::pair<std::string, std::string> refused[] = {{"TANK1\r\n", "U+000D"}, {"A\nB", "U+000A"},
+                                                           {"\tX", "U+0009"},       {"a\x01", "U+0001"},
+                                                           {"x\x7f", "U+007F"},     {std::string("a\0b", 3), "U+0000"}};
+    for (const auto &[v, code] : refused) {
+        EXPECT_FALSE(KProtCarries(v)) << code;
+        EXPECT_EQ(KProtRefusal("Tag Name", KProtUncarried(v)), "The Tag Name cannot contain the control character " + code + ".");
+    }
+    EXPECT_EQ(KProtUncarried("a\tb/c"), "\t");   // the first that cannot go
+    EXPECT_TRUE(KProtCarries("S\xFC" "d \x80\x9F\xA0"));   // letters of 8-bit texts, and blanks
+}
+
 TEST_F(KProtTest, KeySearchIsPositional)
 {
     TPacket p;
