@@ -186,7 +186,9 @@ bool TMDIGatewayConfig::Validate()
         QWidget *focus = nullptr;
         if (CheckPasses(c.Check, page, focus)) continue;
         const QLineEdit *held = HeldTextBox(c.Check);
-        ShowError(held ? TextRefusal(held->text(), c.Message) : std::string(c.Message));
+        std::string text = held ? TextRefusal(held->text(), c.Message) : std::string(c.Message);
+        if (text.empty()) text = "The " + std::string(c.Message) + " cannot begin or end with a blank.";
+        ShowError(text);
         PageControl->setCurrentIndex(page);
         if (focus) focus->setFocus();
         return false;
@@ -246,7 +248,10 @@ bool TMDIGatewayConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&fo
     case ValidateCheck::PasswordText: {
         QLineEdit *held = HeldTextBox(check);
         focus = held;
-        return TextRefusal(held->text(), std::string()).empty();
+        if (!TextRefusal(held->text(), std::string()).empty()) return false;
+        // The file keeps its texts without blanks at the ends. The user name is sent trimmed, as kept;
+        // a password is not changed behind the user's back, so one with blanks there is refused.
+        return check != ValidateCheck::PasswordText || held->text() == held->text().trimmed();
     }
     }
     return true;

@@ -582,6 +582,17 @@ private slots:
                  doc->txtPass2->setText(pass);
              },
              "The SMTP Password cannot contain \"\u20AC\".", doc->txtPass1},
+            // The file keeps no blanks at a text's ends, so such a password could not be kept as sent.
+            {[doc] {
+                 doc->txtPass1->setText(QStringLiteral("secret "));
+                 doc->txtPass2->setText(QStringLiteral("secret "));
+             },
+             "The SMTP Password cannot begin or end with a blank.", doc->txtPass1},
+            {[doc, pass] {
+                 doc->txtPass1->setText(pass);
+                 doc->txtPass2->setText(pass);
+             },
+             "The SMTP Password cannot contain \"\u20AC\".", doc->txtPass1},
             // Relaying off: the texts still travel, so they are still refused (as the server is,
             // its box disabled alike).
             {[doc] {
