@@ -90,7 +90,10 @@ std::string LoadSettings(TMemIniFile &ini)
     const std::string path = GetIniFileName();
     ini.SetFileName(path);
     if (!FileExists(path)) return std::string();
-    const std::string file = "The settings file \"" + path + "\" ";
+    // Through a link, the file actually read is the one to look at.
+    const std::string target = LinkTarget(path);
+    const std::string file =
+        "The settings file \"" + path + "\" " + (target != path ? "(a link to \"" + target + "\") " : "");
     std::string why;
     const int64_t size = FileSize(path);
     std::string text;
@@ -160,7 +163,7 @@ void Change(F &&f)
     const std::string problem = LoadSettings(ini);
     if (!problem.empty() && problem != g_shownProblem) throw EFileError(problem);
     f(ini);
-    // The file holds the proxy credentials: a new one is for its owner's eyes only.
+    // The file holds the proxy credentials: for its owner's eyes only, also where it replaces one.
     WriteFileAtomic(ini.FileName(), ini.GetText(), 0600);
 }
 
