@@ -216,7 +216,8 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
     std::string tmp = (dir.empty() ? std::string("./") : dir) + "." + stem + ".XXXXXX";
     Fd fd(::mkstemp(tmp.data()));
     if (fd.get() < 0) {
-        if (exists) return WriteInPlace(requested, path, bytes, newFileMode);
+        // A folder the user may not write; any other failure keeps the file as it is.
+        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(requested, path, bytes, newFileMode);
         Fail("Cannot create file", requested, Reason());
     }
     std::string why;

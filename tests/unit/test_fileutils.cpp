@@ -269,6 +269,7 @@ TEST(FileWrites, ReadOnlyFileSystemGivesItsReason)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
     TestDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
     const std::string mnt = dir.path() + "ro/";
     ASSERT_EQ(::mkdir(mnt.c_str(), 0755), 0);
     const std::string out = InChild(
@@ -278,13 +279,22 @@ TEST(FileWrites, ReadOnlyFileSystemGivesItsReason)
         },
         [&] {
             std::ofstream(mnt + "a.vlt") << "old";
-            if (::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) return std::string("ro");
-            const std::string out = FailureOf([&] { WriteFileAtomic(mnt + "a.vlt", "new"); }) + "|";
-            return out + FailureOf([&] { WriteFileAtomic(mnt + "b.vlt", "new"); });
+            if (::chmod((mnt + "a.vlt").c_str(), 0666) != 0 ||
+                ::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                return std::string("no read-only mount");
+            // Root, then a plain user, who may write the file by its mode.
+            std::string out;
+            for (int pass = 0; pass < 2; ++pass) {
+                out += FailureOf([&] { WriteFileAtomic(mnt + "a.vlt", "new"); }) + "|";
+                out += FailureOf([&] { WriteFileAtomic(mnt + "b.vlt", "new"); }) + "|";
+                if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) return std::string("no plain user");
+            }
+            return out;
         });
     if (out == "child failed") GTEST_SKIP() << "no mount namespace here";
-    EXPECT_EQ(out, "Cannot create file \"" + mnt + "a.vlt\". Read-only file system|Cannot create file \"" + mnt +
-                       "b.vlt\". Read-only file system");
+    const std::string reasons = "Cannot create file \"" + mnt + "a.vlt\". Read-only file system|Cannot create file \"" +
+                                mnt + "b.vlt\". Read-only file system|";
+    EXPECT_EQ(out, reasons + reasons);
 }
 
 // Every read stops at its limit, whatever size the system reports (a pipe reports 0).
