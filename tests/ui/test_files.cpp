@@ -167,7 +167,7 @@ private slots:
     {
         Start();
         const std::pair<std::string, std::string> cases[] = {
-            {"/proc/self/mem", "Cannot read file \"/proc/self/mem\". Input/output error"},
+            {"/proc/self/mem", std::string("Cannot read file \"/proc/self/mem\". ") + std::strerror(EIO)},
             {"/proc/kallsyms", "The File \"/proc/kallsyms\" is too large (more than 4194304 bytes) to be a Velto "
                                "Configuration File or Web Site.\r\nFiles larger than 4 MB (4194304 bytes) are not "
                                "opened."},

@@ -298,7 +298,7 @@ private slots:
         const std::string mem = "/proc/self/mem";
         SetNextFileNames({good, mem});
         QTest::mouseClick(doc->btnAddFile, Qt::LeftButton);
-        QCOMPARE(boxes->Texts(), std::vector<std::string>{"Cannot read file \"" + mem + "\". Input/output error"});
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{"Cannot read file \"" + mem + "\". " + std::strerror(EIO)});
         QCOMPARE(doc->Site->FileCount(), 0);
         QVERIFY(doc->Saved);
 
