@@ -226,7 +226,8 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
     mode_t mode;
     if (exists) {
         // Only root gives a file away; anyone else keeps at least its group when a member of it.
-        const bool owned = ::fchown(fd.get(), st.st_uid, st.st_gid) == 0 || ::fchown(fd.get(), uid_t(-1), st.st_gid) == 0;
+        const bool owned =
+            ::fchown(fd.get(), st.st_uid, st.st_gid) == 0 || ::fchown(fd.get(), uid_t(-1), st.st_gid) == 0;
         (void)owned;
         mode = KeptMode(st.st_mode, newFileMode);
     } else {
