@@ -18,8 +18,14 @@ public:
 constexpr int64_t kMaxDocumentFileSize = 4 * 1048576;
 
 bool FileExists(const std::string &path);                 // a regular file
+// Whether a regular file is at `path`: false where nothing (or no regular file) is there; raises
+// EFileError ("Cannot open file ...") where the system will not tell, as for a file in a folder the
+// user may not enter.
+bool FileFound(const std::string &path);
 int64_t FileSize(const std::string &path);                // -1 when it cannot be found
-std::string ReadFileBytes(const std::string &path);       // raises EFileError
+// The whole file, read up to the document limit whatever size the system reports: a file holding
+// more raises the too-large failure. Read failures raise "Cannot read file "<path>". <reason>".
+std::string ReadFileBytes(const std::string &path);
 // At most `count` bytes from the start of the file; raises EFileError.
 std::string ReadFileHead(const std::string &path, size_t count);
 // Raises EFileError naming the file when it is larger than any document can be.
@@ -28,12 +34,22 @@ void CheckDocumentFileSize(const std::string &path);
 // read or write anything: a file whose read (write) bits are all clear is not read (written).
 bool MayReadFile(const std::string &path);
 bool MayWriteFile(const std::string &path);
+// The system's reason (an errno value) why the user may not write the file, 0 where they may.
+int WriteRefusal(const std::string &path);
 // Raises the write failure ("Cannot create file ...") for an existing file the user may not write.
 void CheckMayWriteFile(const std::string &path);
-// Replaces `path` only once the new content is complete on disk: a temporary file in the same
-// folder is written, flushed and renamed over it. A replaced file keeps its mode and owner; a new
-// one gets `newFileMode` less the umask. A file the user may not write is refused and stays as it
-// is. A symbolic link is followed: the file it points to is replaced. Raises EFileError.
+// The file a chain of symbolic links ends at (which need not exist); `path` itself when it is no
+// link, or when the chain loops.
+std::string LinkTarget(const std::string &path);
+// Only regular files are written. Replaces `path` only once the new content is complete on disk:
+// a temporary file in the same folder is written, flushed and renamed over it. Where the folder
+// takes no temporary file (or no rename) but the file itself may be written, the new content is
+// written into the file in place. A replaced file keeps its mode and owner, less the read and
+// write bits for group and others that `newFileMode` withholds (the settings, written with 0600,
+// never stay readable by others); a new one gets `newFileMode` less the umask. A file the user may
+// not write is refused and stays as it is. A symbolic link is kept and the file it points to is
+// written, or created when it is missing and its folder exists; a link loop, or a link to (or a
+// path of) a folder, device, pipe or socket is refused. Raises EFileError.
 void WriteFileAtomic(const std::string &path, const std::string &bytes, unsigned newFileMode = 0666);
 std::string ExtractFileName(const std::string &path);     // the part after the last '/'
 std::string ExtractFilePath(const std::string &path);     // the folder with its trailing '/'

@@ -101,7 +101,10 @@ std::string LoadSettings(TMemIniFile &ini, std::string *raw = nullptr)
         return std::string();
     }
     if (!FileExists(path)) return std::string();
-    const std::string file = "The settings file \"" + path + "\" ";
+    // Through a link, the file actually read is the one to look at.
+    const std::string target = LinkTarget(path);
+    const std::string file =
+        "The settings file \"" + path + "\" " + (target != path ? "(a link to \"" + target + "\") " : "");
     std::string why;
     const int64_t size = FileSize(path);
     std::string text;
@@ -177,7 +180,7 @@ std::string TextToChange()
     return text;
 }
 
-// The file holds the proxy credentials: a new one is for its owner's eyes only.
+// The file holds the proxy credentials: for its owner's eyes only, also where it replaces one.
 void WriteSettings(const std::string &text) { WriteFileAtomic(GetIniFileName(), text, 0600); }
 
 // Applies `edit` (old text -> new text) to the open update's image, or to the file at once.

@@ -18,7 +18,7 @@ TTagKind SimpleTagKind(uint8_t source, uint8_t type, uint8_t scale)
 
 bool ProbeConfig(const std::string &fileName, const char *fileType, const char *fileVersion)
 {
-    if (!FileExists(fileName)) return false;
+    if (!FileFound(fileName)) return false;
     CheckDocumentFileSize(fileName);
     // The header section may stand anywhere in the text; a zero byte ends the text for this look,
     // the document itself refuses such a file with its own message.
@@ -54,7 +54,7 @@ bool IsDF1ConfigFile(const std::string &fileName) { return ProbeConfig(fileName,
 
 bool IsSiteFile(const std::string &fileName)
 {
-    if (!FileExists(fileName)) return false;
+    if (!FileFound(fileName)) return false;
     CheckDocumentFileSize(fileName);
     // The header and the file's length decide: only the header is read.
     const int64_t size = FileSize(fileName);

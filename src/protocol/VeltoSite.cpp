@@ -131,13 +131,21 @@ bool TVeltoSite::FileExists(const std::string &name) const { return FindEntry(na
 
 void TVeltoSite::AddFile(const std::string &diskFile)
 {
+    // No more than the container can ever hold is read, whatever size the system reports.
+    const std::string data = ReadFileHead(diskFile, size_t(kCapacity) + 1);
+    if (data.size() > size_t(kCapacity))
+        throw ESiteError("The file \"" + ExtractFileName(diskFile) + "\" is too large.");
+    AddFile(diskFile, data);
+}
+
+void TVeltoSite::AddFile(const std::string &diskFile, const std::string &data)
+{
     const std::string name = ExtractFileName(diskFile);
     if (name.size() > size_t(kMaxNameLength))
         throw ESiteError("The file name \"" + name + "\" is longer than 20 characters.");
     CheckLayout();
     TSiteHeader h = ReadHeader();
     if (h.FileCount >= 0xFFFF) throw ESiteError("The Web Site holds too many files.");
-    const std::string data = ReadFileBytes(diskFile);
     if (data.size() > 0xFFFFFFFFULL - Stream.size()) throw ESiteError("The file \"" + name + "\" is too large.");
     const uint32_t size = uint32_t(data.size());
     TSiteSubHeader e{name, size, 0};

@@ -47,6 +47,8 @@ public:
     TSiteSubHeader GetEntry(int index) const;      // ESiteError outside the directory
     bool FileExists(const std::string &name) const;
     void AddFile(const std::string &diskFile);      // ESiteError, EFileError
+    // Adds `data`, already read from `diskFile`, under the disk file's name; ESiteError.
+    void AddFile(const std::string &diskFile, const std::string &data);
     void RemoveFile(const std::string &name);       // ESiteError
     void ExtractFile(const std::string &name, const std::string &destFile) const;   // ESiteError, EFileError
     void LoadFromStream(std::istream &s);

@@ -25,8 +25,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace vxt {
 
@@ -52,14 +50,6 @@ QLabel *Box(const char *name)
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
-}
-
-int64_t DiskFileSize(const std::string &path)
-{
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) throw EFileError("Cannot open file \"" + path + "\". " + ec.message() + ".");
-    return int64_t(size);
 }
 
 }  // namespace
@@ -367,22 +357,29 @@ void TMDISite::AddFiles(const std::vector<std::string> &files)
             return;
         }
     }
-    int64_t need = 0;
-    for (const std::string &f : files) need += DiskFileSize(f) + kCostPerFile;
+    // The bytes read count, not the size the system reports (files of /proc report 0); no file is
+    // read further than the room left.
     const int32_t free = Site->FreeSpace();
-    if (free < need) {
-        MessageDlg(Format("There is no room enough in Velto Web Site file for the File(s) you selected.\r\nThe total "
-                          "size of the selected File(s) must be less than %d bytes at this moment.\r\n\r\nNo files "
-                          "have been Added.\r\n\r\nNote: Each file needs 30 bytes plus the file size in Velto Web "
-                          "Site.",
-                          free),
-                   MsgKind::Warning, mbOK);
-        return;
+    std::vector<std::string> data;
+    int64_t need = 0;
+    for (const std::string &f : files) {
+        const int64_t room = std::max<int64_t>(free - need - kCostPerFile, 0);
+        data.push_back(ReadFileHead(f, size_t(room) + 1));
+        need += int64_t(data.back().size()) + kCostPerFile;
+        if (free < need) {
+            MessageDlg(Format("There is no room enough in Velto Web Site file for the File(s) you selected.\r\nThe "
+                              "total size of the selected File(s) must be less than %d bytes at this moment.\r\n\r\n"
+                              "No files have been Added.\r\n\r\nNote: Each file needs 30 bytes plus the file size "
+                              "in Velto Web Site.",
+                              free),
+                       MsgKind::Warning, mbOK);
+            return;
+        }
     }
-    // A file that cannot be read stops the adding; what was added before it stays, and shows.
+    // A file the container refuses stops the adding; what was added before it stays, and shows.
     const int before = Site->FileCount();
     try {
-        for (const std::string &f : files) Site->AddFile(f);
+        for (size_t i = 0; i < files.size(); ++i) Site->AddFile(files[i], data[i]);
     } catch (...) {
         if (Site->FileCount() != before) Saved = false;
         RefreshFileList();
@@ -411,8 +408,11 @@ void TMDISite::ViewFile()
     if (row < 0 || !frmFileViewer) return;
     const std::string name = RowName(row);
     // A folder of our own, readable by us alone and removed with everything in it.
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vxt-view-XXXXXX"));
-    if (!dir.isValid()) throw EFileError("Cannot create a temporary folder to view the file.");
+    const QString pattern = QDir::tempPath() + QStringLiteral("/vxt-view-XXXXXX");
+    QTemporaryDir dir(pattern);
+    if (!dir.isValid())
+        throw EFileError("Cannot create a temporary folder to view the file.\r\n\"" + StdPath(pattern) +
+                         "\": " + dir.errorString().toStdString());
     const QString tmp = dir.filePath(QStringLiteral("view.tmp"));
     struct Remove {
         QString path;

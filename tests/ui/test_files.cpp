@@ -161,6 +161,29 @@ private slots:
         }
     }
 
+    // Open from the command line: a file of /proc reports size 0; its read stops at the limit, and
+    // a read that fails names the file and the system's reason.
+    void openProcFilesNamesTheFileAndReason()
+    {
+        Start();
+        const std::pair<std::string, std::string> cases[] = {
+            {"/proc/self/mem", std::string("Cannot read file \"/proc/self/mem\". ") + std::strerror(EIO)},
+            {"/proc/kallsyms", "The File \"/proc/kallsyms\" is too large (more than 4194304 bytes) to be a Velto "
+                               "Configuration File or Web Site.\r\nFiles larger than 4 MB (4194304 bytes) are not "
+                               "opened."},
+        };
+        for (const auto &[path, text] : cases) {
+            if (path == "/proc/kallsyms" &&
+                ReadFileHead(path, size_t(kMaxDocumentFileSize) + 1).size() <= size_t(kMaxDocumentFileSize))
+                continue;   // small here
+            boxes->Clear();
+            const char *argv[] = {"vxt", path.c_str()};
+            form->OpenCommandLine(2, argv);
+            QCOMPARE(boxes->Texts(), std::vector<std::string>{text});
+            QCOMPARE(DocumentCount(), 0);
+        }
+    }
+
     // Open: a BAUD value of 3 MB digits and a Hostlink password of 2 MB: every box quotes a line of
     // the value, fits the screen and comes at once (the boxes are laid out as shown).
     void hugeValueBoxesFitTheScreenAndComeAtOnce()
@@ -332,7 +355,7 @@ private slots:
         QCOMPARE(boxes->Texts(), std::vector<std::string>{});
         QVERIFY(!dlg->isVisible());
         QVERIFY(Read(ini).rfind("[PROXYHTTP]\r\nENABLED=0\r\nSERVER=\r\nPORT=0\r\n", 0) == 0);
-        QCOMPARE(ModeOf(ini), mode_t(0640));
+        QCOMPARE(ModeOf(ini), mode_t(0600));   // it holds credentials: for its owner only
         QCOMPARE(SettingsFileProblem(), std::string());
     }
 

@@ -25,6 +25,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 using namespace vxt;
@@ -286,19 +288,31 @@ private slots:
         QCOMPARE(doc->prgTotalUsed->value(), 100);
     }
 
-    void unreadableFileKeepsWhatWasAdded()
+    // Every file is read before any is added: one that cannot be read adds nothing, and its
+    // failure names it; the bytes read count, not the size the system reports (0 in /proc).
+    void unreadableOrOverfullFileAddsNothing()
     {
         TMDISite *doc = NewSite();
+        doc->Saved = true;
         const std::string good = Write("good.htm", "good");
-        std::string gone = Write("gone.htm", "gone");
-        QFile::setPermissions(QStr(gone), QFileDevice::Permissions());
-        // With the rights to read any file, one whose reading fails after it opened.
-        if (QFile(QStr(gone)).open(QIODevice::ReadOnly)) gone = "/proc/self/mem";
-        QVERIFY(!ReportErrors([&]() { doc->AddFiles({good, gone}); }));
-        QCOMPARE(boxes->Shown().size(), size_t(1));
-        QCOMPARE(doc->lstFiles->rowCount(), 1);
-        QCOMPARE(doc->Site->FileCount(), 1);
-        QVERIFY(!doc->Saved);
+        const std::string mem = "/proc/self/mem";
+        SetNextFileNames({good, mem});
+        QTest::mouseClick(doc->btnAddFile, Qt::LeftButton);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{"Cannot read file \"" + mem + "\". " + std::strerror(EIO)});
+        QCOMPARE(doc->Site->FileCount(), 0);
+        QVERIFY(doc->Saved);
+
+        const std::string zeroSized = "/proc/kallsyms";
+        if (FileSize(zeroSized) != 0 || ReadFileHead(zeroSized, size_t(TVeltoSite::kCapacity)).size() <
+                                             size_t(TVeltoSite::kCapacity))
+            QSKIP("/proc/kallsyms is no large file reporting size 0 here");
+        boxes->Clear();
+        SetNextFileNames({good, zeroSized});
+        QTest::mouseClick(doc->btnAddFile, Qt::LeftButton);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{Format(kNoRoom, TVeltoSite::kCapacity - 8)});
+        QCOMPARE(doc->Site->FileCount(), 0);
+        QCOMPARE(doc->stBytesLeft->text(), QStringLiteral("1572856 bytes"));
+        QVERIFY(doc->Saved);
     }
 
     void selectionShowsTheShare()
@@ -369,6 +383,23 @@ private slots:
         QVERIFY(QFileInfo(seenPath).path() != QDir::currentPath());
         QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("view.tmp"))));
         QVERIFY(boxes->Shown().empty());
+    }
+
+    // Without a temporary folder, the failure says which folder and why.
+    void viewWithoutTemporaryFolderSaysWhy()
+    {
+        TMDISite *doc = NewSite();
+        doc->AddFiles({Write("index.htm", "x")});
+        Select(doc, 0);
+        const QByteArray old = qgetenv("TMPDIR");
+        // A file where the folder should be: no folder can be made in it.
+        const QString missing = QStr(Write("not-a-folder", "x"));
+        qputenv("TMPDIR", QFile::encodeName(missing));
+        QTest::mouseClick(doc->btnViewFile, Qt::LeftButton);
+        qputenv("TMPDIR", old);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{"Cannot create a temporary folder to view the file.\r\n\"" +
+                                                          StdPath(missing) + "/vxt-view-XXXXXX\": " +
+                                                          std::strerror(ENOTDIR)});
     }
 
     void viewShowsAnyBytesAsText()

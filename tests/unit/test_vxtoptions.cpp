@@ -140,17 +140,56 @@ TEST(OptionsBesideTheProgram, FolderNameBeyondAscii)
     EXPECT_NE(ini.find("PORT=2121"), std::string::npos);
 }
 
-// The file holds the proxy credentials: a new one is for its owner only; a replaced one keeps its mode.
-TEST_F(Options, NewFileIsPrivateAndReplacedFileKeepsItsMode)
+// The file holds the proxy credentials: for its owner only, new or replaced, also through a link.
+TEST_F(Options, NewAndReplacedFilesArePrivate)
 {
     const mode_t mask = ::umask(022);
     SetHttpProxyPassword("secret");
     ::umask(mask);
     EXPECT_EQ(ModeOf(dir.file("vxt.ini")), mode_t(0600));
-    ASSERT_EQ(::chmod(dir.file("vxt.ini").c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(dir.file("vxt.ini").c_str(), 0644), 0);
     SetHttpProxyPort(8080);
-    EXPECT_EQ(ModeOf(dir.file("vxt.ini")), mode_t(0640));
+    EXPECT_EQ(ModeOf(dir.file("vxt.ini")), mode_t(0600));
     EXPECT_EQ(GetHttpProxyPassword(), "secret");
+
+    const std::string real = dir.write("real.ini", "[PROXYHTTP]\r\nPORT=3128\r\n\r\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0644), 0);
+    ASSERT_EQ(::unlink(dir.file("vxt.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("real.ini", dir.file("vxt.ini").c_str()), 0);
+    SetHttpProxyServer("p");
+    EXPECT_EQ(dir.read("real.ini"), "[PROXYHTTP]\r\nPORT=3128\r\nSERVER=p\r\n\r\n");
+    EXPECT_EQ(ModeOf(real), mode_t(0600));
+    struct stat st;
+    ASSERT_EQ(::lstat(dir.file("vxt.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// Linked elsewhere: a warning names the file actually read; a link to what is no regular file
+// (a pipe here, /dev/null for a user) reads as the defaults and is never replaced.
+TEST_F(Options, LinkedFileIsNamedAndOnlyARegularFileIsWritten)
+{
+    const std::string link = dir.file("vxt.ini");
+    dir.write("real.ini", "garbage \x01");
+    ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
+    EXPECT_EQ(SettingsFileProblem(), "The settings file \"" + link + "\" (a link to \"" + dir.file("real.ini") +
+                                         "\") holds no settings this program can read.\r\nThe default settings "
+                                         "are used; OK in the Options dialog replaces the file.");
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("fifo", link.c_str()), 0);
+    EXPECT_EQ(SettingsFileProblem(), "");
+    EXPECT_EQ(GetHttpProxyPort(), 0);
+    try {
+        SetHttpProxyPort(8080);
+        FAIL() << "the pipe was replaced";
+    } catch (const EFileError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write file \"" + link + "\". It is a link to \"" +
+                                             dir.file("fifo") + "\", which is not a regular file.");
+    }
+    struct stat st;
+    ASSERT_EQ(::lstat(dir.file("fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(dir.count(), 3u);
 }
 
 TEST_F(Options, ReadOnlyFileIsRefusedAndKept)

@@ -1,0 +1,365 @@
+// The one reader and the one writer: what they write through links, where they write in place,
+// where they stop reading, and the reasons their failures give.
+#include "FileUtils.h"
+#include "TestDir.h"
+#include "VXTTypes.h"
+#include "VeltoSite.h"
+
+#include <gtest/gtest.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <fcntl.h>
+#include <functional>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace vxt;
+
+namespace {
+
+constexpr uid_t kOtherUser = 65534;
+
+// What a failure says, or "" when `f` succeeds.
+std::string FailureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+        return "";
+    } catch (const std::exception &e) {
+        return e.what();
+    }
+}
+
+// Runs `f` in a child process that first calls `prepare` (root's work: a mount namespace, another
+// user); returns what `f` returned, or "child failed".
+std::string InChild(const std::function<bool()> &prepare, const std::function<std::string()> &f)
+{
+    int fds[2];
+    if (::pipe(fds) != 0) return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const std::string out = prepare() ? f() : "child failed";
+        const ssize_t n = ::write(fds[1], out.data(), out.size());
+        ::_exit(n == ssize_t(out.size()) ? 0 : 1);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, size_t(n));
+    ::close(fds[0]);
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    return WIFEXITED(st) && WEXITSTATUS(st) == 0 ? out : "child failed";
+}
+
+// Runs `f` as a user without root's rights (root drops to another user in a child).
+std::string AsPlainUser(const std::function<std::string()> &f)
+{
+    if (::geteuid() != 0) return f();
+    return InChild([] { return ::setgid(kOtherUser) == 0 && ::setuid(kOtherUser) == 0; }, f);
+}
+
+// The plain user of AsPlainUser owns `path`.
+void GiveToPlainUser(const std::string &path)
+{
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), kOtherUser, kOtherUser), 0);
+    }
+}
+
+std::string Kind(const std::string &path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return "none";
+    if (S_ISLNK(st.st_mode)) return "link";
+    if (S_ISREG(st.st_mode)) return "file";
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "fifo";
+    if (S_ISCHR(st.st_mode)) return "device";
+    return "other";
+}
+
+mode_t ModeOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A FIFO that reports size 0 and gives `bytes`, fed by a thread until the reader closes it.
+class FedFifo {
+public:
+    FedFifo(const std::string &path, std::string bytes) : path_(path)
+    {
+        ::signal(SIGPIPE, SIG_IGN);
+        if (::mkfifo(path.c_str(), 0600) != 0) return;
+        feeder_ = std::thread([path, bytes = std::move(bytes)] {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            if (fd < 0) return;
+            size_t done = 0;
+            while (done < bytes.size()) {
+                const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+                if (n <= 0) break;   // the reader stopped reading
+                done += size_t(n);
+            }
+            ::close(fd);
+        });
+    }
+    ~FedFifo()
+    {
+        // A reader that never came leaves the feeder waiting in its open: come and go as one, so
+        // that its next write fails.
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+        if (feeder_.joinable()) feeder_.join();
+    }
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::thread feeder_;
+};
+
+}  // namespace
+
+// Only regular files are written: through a link its target, created when missing; anything else
+// is refused with the path named, and nothing changes.
+TEST(FileWrites, OnlyRegularFilesAreWrittenLinksAreKept)
+{
+    TestDir dir;
+    const std::string d = dir.path();
+    dir.write("target.vlt", "old");
+    ASSERT_EQ(::mkdir((d + "folder").c_str(), 0755), 0);
+    ASSERT_EQ(::mkfifo((d + "fifo").c_str(), 0600), 0);
+    const bool device = ::mknod((d + "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    const char *links[][2] = {{"to-target", "target.vlt"}, {"to-new", "new.vlt"},  {"to-nowhere", "no/such.vlt"},
+                              {"loop-a", "loop-b"},         {"loop-b", "loop-a"},     {"to-folder", "folder"},
+                              {"to-fifo", "fifo"},          {"to-device", "null"},
+                              {"chain", "to-target"}};
+    for (auto &l : links) ASSERT_EQ(::symlink(l[1], (d + l[0]).c_str()), 0);
+
+    struct Case {
+        const char *path, *failure, *written, *content;
+    };
+    const Case cases[] = {
+        {"to-target", "", "target.vlt", "one"},
+        {"chain", "", "target.vlt", "two"},
+        {"to-new", "", "new.vlt", "three"},
+        {"to-nowhere", "Cannot create file \"@to-nowhere\". No such file or directory", "", ""},
+        {"loop-a", "Cannot write file \"@loop-a\". Too many levels of symbolic links", "", ""},
+        {"to-folder", "Cannot write file \"@to-folder\". It is a link to \"@folder\", which is a folder.", "", ""},
+        {"to-fifo", "Cannot write file \"@to-fifo\". It is a link to \"@fifo\", which is not a regular file.", "", ""},
+        {"to-device", "Cannot write file \"@to-device\". It is a link to \"@null\", which is not a regular file.", "",
+         ""},
+        {"folder", "Cannot write file \"@folder\". It is a folder.", "", ""},
+        {"fifo", "Cannot write file \"@fifo\". It is not a regular file.", "", ""},
+        {"null", "Cannot write file \"@null\". It is not a regular file.", "", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        if (!device && (std::string(c.path) == "null" || std::string(c.path) == "to-device")) continue;
+        const size_t before = dir.count();
+        std::string expected = c.failure;
+        for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, d);
+        EXPECT_EQ(FailureOf([&] { WriteFileAtomic(d + c.path, c.content); }), expected);
+        if (*c.written) {
+            EXPECT_EQ(dir.read(c.written), c.content);
+            EXPECT_EQ(Kind(d + c.path), "link");
+            EXPECT_EQ(dir.count(), before + (std::string(c.path) == "to-new" ? 1 : 0));
+        } else {
+            EXPECT_EQ(dir.count(), before);
+        }
+    }
+    EXPECT_EQ(Kind(d + "folder"), "folder");
+    EXPECT_EQ(Kind(d + "fifo"), "fifo");
+    if (device) {
+        EXPECT_EQ(Kind(d + "null"), "device");
+    }
+    for (const char *l : {"loop-a", "to-folder", "to-fifo", "to-nowhere"}) EXPECT_EQ(Kind(d + l), "link");
+}
+
+// A file written with a mode that withholds group and other rights (the settings) loses those
+// rights also where it replaces a file that had them, on either way of writing.
+TEST(FileWrites, PrivateModeAlsoForReplacedFiles)
+{
+    TestDir dir;
+    struct Case {
+        mode_t before;
+        unsigned asked;
+        mode_t after;
+    };
+    const Case cases[] = {{0644, 0600, 0600}, {0666, 0600, 0600}, {0755, 0600, 0711}, {0644, 0666, 0644},
+                          {0640, 0640, 0640}};
+    for (const Case &c : cases) {
+        const std::string path = dir.write("vxt.ini", "old");
+        ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+        WriteFileAtomic(path, "new", c.asked);
+        EXPECT_EQ(ModeOf(path), c.after) << std::oct << c.before << " " << c.asked;
+    }
+}
+
+// Where the folder takes no temporary file, or lets no one but its owner replace a file, a file
+// the user may write gets its new content in place; a new file is still refused.
+TEST(FileWrites, UnwritableFolderWritesTheFileInPlace)
+{
+    TestDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    const std::string locked = dir.path() + "locked/";
+    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
+    const std::string mine = locked + "mine.vlt";
+    std::ofstream(mine) << "the old, longer content";
+    ASSERT_EQ(::chmod(mine.c_str(), 0644), 0);
+    GiveToPlainUser(mine);
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    }
+    const std::string fresh = locked + "new.vlt";
+    EXPECT_EQ(AsPlainUser([&] {
+                  std::string out = FailureOf([&] { WriteFileAtomic(mine, "short"); }) + "|";
+                  out += FailureOf([&] { WriteFileAtomic(mine, "new content"); }) + "|";
+                  return out + FailureOf([&] { WriteFileAtomic(fresh, "x"); });
+              }),
+              "||Cannot create file \"" + fresh + "\". Permission denied");
+    std::ifstream in(mine);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new content");
+    EXPECT_EQ(ModeOf(mine), mode_t(0644));
+    ::chmod(locked.c_str(), 0755);
+
+    // Sticky folder: another user's 0666 file cannot be replaced by a rename, only written.
+    if (::geteuid() != 0) GTEST_SKIP() << "the sticky folder needs a second user";
+    const std::string sticky = dir.path() + "sticky/";
+    ASSERT_EQ(::mkdir(sticky.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(sticky.c_str(), 01777), 0);
+    const std::string shared = sticky + "shared.vlt";
+    std::ofstream(shared) << "old";
+    ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
+    EXPECT_EQ(AsPlainUser([&] { return FailureOf([&] { WriteFileAtomic(shared, "new"); }); }), "");
+    std::ifstream s(shared);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(s), {}), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(shared.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sticky), {}), 1);
+}
+
+// The refusal quotes the system's reason: a read-only file system is no missing permission.
+TEST(FileWrites, ReadOnlyFileSystemGivesItsReason)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    TestDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    const std::string mnt = dir.path() + "ro/";
+    ASSERT_EQ(::mkdir(mnt.c_str(), 0755), 0);
+    const std::string out = InChild(
+        [&] {
+            return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                   ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k") == 0;
+        },
+        [&] {
+            std::ofstream(mnt + "a.vlt") << "old";
+            if (::chmod((mnt + "a.vlt").c_str(), 0666) != 0 ||
+                ::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                return std::string("no read-only mount");
+            // Root, then a plain user, who may write the file by its mode.
+            std::string out;
+            for (int pass = 0; pass < 2; ++pass) {
+                out += FailureOf([&] { WriteFileAtomic(mnt + "a.vlt", "new"); }) + "|";
+                out += FailureOf([&] { WriteFileAtomic(mnt + "b.vlt", "new"); }) + "|";
+                if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0) return std::string("no plain user");
+            }
+            return out;
+        });
+    if (out == "child failed") GTEST_SKIP() << "no mount namespace here";
+    const std::string reasons = "Cannot create file \"" + mnt + "a.vlt\". Read-only file system|Cannot create file \"" +
+                                mnt + "b.vlt\". Read-only file system|";
+    EXPECT_EQ(out, reasons + reasons);
+}
+
+// Every read stops at its limit, whatever size the system reports (a pipe reports 0).
+TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
+{
+    TestDir dir;
+    const std::string big(size_t(kMaxDocumentFileSize) + 4096, 'x');
+    {
+        FedFifo fifo(dir.file("big"), big);
+        EXPECT_EQ(FailureOf([&] { ReadFileBytes(fifo.path()); }),
+                  "The File \"" + fifo.path() +
+                      "\" is too large (more than 4194304 bytes) to be a Velto Configuration File or Web "
+                      "Site.\r\nFiles larger than 4 MB (4194304 bytes) are not opened.");
+    }
+    ::unlink(dir.file("big").c_str());
+    {
+        FedFifo fifo(dir.file("big"), big);
+        EXPECT_EQ(ReadFileHead(fifo.path(), 10), std::string(10, 'x'));
+    }
+    ::unlink(dir.file("big").c_str());
+    {
+        FedFifo fifo(dir.file("big"), std::string(size_t(TVeltoSite::kCapacity) + 1, 'y'));
+        TVeltoSite site{std::string()};
+        EXPECT_EQ(FailureOf([&] { site.AddFile(fifo.path()); }), "The file \"big\" is too large.");
+        EXPECT_EQ(site.FileCount(), 0);
+    }
+    ::unlink(dir.file("small").c_str());
+    {
+        FedFifo fifo(dir.file("small"), "[GENERAL]\r\nFILETYPE=MB\r\n");
+        EXPECT_EQ(ReadFileBytes(fifo.path()), "[GENERAL]\r\nFILETYPE=MB\r\n");
+    }
+    // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
+    const std::string kallsyms = "/proc/kallsyms";
+    std::ifstream probe(kallsyms, std::ios::binary);
+    probe.ignore(kMaxDocumentFileSize + 1);
+    if (probe.gcount() <= kMaxDocumentFileSize) GTEST_SKIP() << kallsyms << " is small here";
+    EXPECT_EQ(FileSize(kallsyms), 0);
+    const std::string failure = FailureOf([&] { IsModbusConfigFile(kallsyms); });
+    EXPECT_EQ(failure.rfind("The File \"" + kallsyms + "\" is too large (more than 4194304 bytes)", 0), 0u);
+}
+
+// A read that fails after the open names the file, through every reader.
+TEST(FileReads, ReadErrorsNameTheFile)
+{
+    TestDir dir;
+    const std::string mem = "/proc/self/mem";
+    const std::string folder = dir.path() + "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string io = "Cannot read file \"" + mem + "\". Input/output error";
+    const std::string isDir = "Cannot read file \"" + folder + "\". Is a directory";
+    TVeltoSite site{std::string()};
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { ReadFileBytes(mem); }, io},
+        {[&] { ReadFileHead(mem, 8); }, io},
+        {[&] { IsModbusConfigFile(mem); }, io},
+        {[&] { TVeltoSite opened(mem); }, io},
+        {[&] { site.AddFile(mem); }, io},
+        {[&] { ReadFileBytes(folder); }, isDir},
+    };
+    for (const auto &[read, failure] : cases) EXPECT_EQ(FailureOf(read), failure);
+}
+
+// A file in a folder the user may not enter gives the permission failure, not "not a document".
+TEST(FileReads, FolderNotEnteredGivesThePermissionFailure)
+{
+    TestDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    const std::string closed = dir.path() + "closed/";
+    ASSERT_EQ(::mkdir(closed.c_str(), 0700), 0);
+    const std::string file = closed + "a.vlt";
+    std::ofstream(file) << "[GENERAL]\r\nFILETYPE=MB\r\nFILEVERSION=1.0\r\n";
+    ::chmod(closed.c_str(), 0);   // for a plain user; root's own child is another user
+    const std::string denied = "Cannot open file \"" + file + "\". Permission denied";
+    EXPECT_EQ(AsPlainUser([&] {
+                  return FailureOf([&] { IsModbusConfigFile(file); }) + "|" +
+                         FailureOf([&] { IsSiteFile(file); }) + "|" + FailureOf([&] { FileFound(file); });
+              }),
+              denied + "|" + denied + "|" + denied);
+    ::chmod(closed.c_str(), 0700);
+    EXPECT_FALSE(FileFound(dir.path() + "missing.vlt"));
+    EXPECT_TRUE(FileFound(file));
+}
