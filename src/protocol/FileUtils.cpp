@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,19 +50,38 @@ private:
 int OpenForReading(const std::string &path)
 {
     if (!MayReadFile(path)) Fail("Cannot open file", path, std::strerror(EACCES));
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A named pipe with no writer would hold the open, and the window with it, for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) Fail("Cannot open file", path, Reason());
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
+
+// How long a pipe may keep the reader waiting for its next bytes.
+constexpr int kPipeWaitMs = 5000;   // the message below says so
 
 // Reads until `count` bytes or the end, however little the system said the file holds.
 std::string ReadAtMost(int fd, const std::string &path, size_t count)
 {
     std::string data;
+    const bool pipe = (::fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
     while (data.size() < count) {
+        // A pipe shows its end only once a writer has come and gone; until then it may stay silent.
+        if (pipe) {
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, kPipeWaitMs);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready == 0) Fail("Cannot read file", path, "Nothing came through it for 5 seconds.");
+            if (ready < 0) Fail("Cannot read file", path, Reason());
+        }
         const size_t at = data.size();
         data.resize(at + std::min<size_t>(count - at, 65536));
         const ssize_t n = ::read(fd, data.data() + at, data.size() - at);
+        if (n < 0 && errno == EAGAIN) {
+            data.resize(at);
+            continue;
+        }
         if (n < 0 && errno != EINTR) Fail("Cannot read file", path, Reason());
         data.resize(at + size_t(n > 0 ? n : 0));
         if (n == 0) break;

@@ -312,6 +312,10 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
         FedFifo fifo(dir.file("small"), "[GENERAL]\r\nFILETYPE=MB\r\n");
         EXPECT_EQ(ReadFileBytes(fifo.path()), "[GENERAL]\r\nFILETYPE=MB\r\n");
     }
+    // A pipe nobody writes to fails after its wait instead of holding the window for ever.
+    ASSERT_EQ(::mkfifo(dir.file("silent").c_str(), 0600), 0);
+    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("silent")); }),
+              "Cannot read file \"" + dir.file("silent") + "\". Nothing came through it for 5 seconds.");
     // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
     const std::string kallsyms = "/proc/kallsyms";
     std::ifstream probe(kallsyms, std::ios::binary);
