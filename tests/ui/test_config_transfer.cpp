@@ -577,11 +577,6 @@ private slots:
                  doc->txtPass2->setText(QStringLiteral("se/cret"));
              },
              "The SMTP Password cannot contain \"/\".", doc->txtPass1},
-            {[doc, pass] {
-                 doc->txtPass1->setText(pass);
-                 doc->txtPass2->setText(pass);
-             },
-             "The SMTP Password cannot contain \"\u20AC\".", doc->txtPass1},
             // The file keeps no blanks at a text's ends, so such a password could not be kept as sent.
             {[doc] {
                  doc->txtPass1->setText(QStringLiteral("secret "));
