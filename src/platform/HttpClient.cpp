@@ -39,17 +39,23 @@ size_t OnHeader(char *, size_t size, size_t count, void *user)
     return size * count;
 }
 
-// The sockets of one exchange, so that an exchange given up on can be reset. curl may close a
-// socket after the exchange has returned, so the record lives until its last socket is closed.
+// The sockets of the exchange running on this thread, so that one given up on can be reset. curl
+// calls back on the thread that drives it, and does not always report a close (an exchange removed
+// while it runs), so the record is the thread's own, kept like its driver and cleared per exchange.
 struct TSockets {
-    std::mutex Lock;
     std::set<curl_socket_t> Open;
     bool Reset = false;
-    std::atomic<int> Refs{1};   // the exchange's own, plus one per open socket
 
-    void Release()
+    static TSockets &ForThisThread()
     {
-        if (--Refs == 0) delete this;
+        thread_local TSockets sockets;
+        return sockets;
+    }
+
+    void Begin()
+    {
+        Open.clear();
+        Reset = false;
     }
 
     // Linger 0: the close drops what is still unsent and sends a reset, so nothing of an abandoned
@@ -62,7 +68,6 @@ struct TSockets {
 
     void GiveUp()
     {
-        const std::lock_guard<std::mutex> hold(Lock);
         Reset = true;
         for (curl_socket_t fd : Open) Abort(fd);
     }
@@ -71,24 +76,16 @@ struct TSockets {
     {
         auto *s = static_cast<TSockets *>(user);
         const curl_socket_t fd = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
-        if (fd == CURL_SOCKET_BAD) return fd;
-        const std::lock_guard<std::mutex> hold(s->Lock);
-        s->Open.insert(fd);
-        ++s->Refs;
+        if (fd != CURL_SOCKET_BAD) s->Open.insert(fd);
         return fd;
     }
 
     static int OnClose(void *user, curl_socket_t fd)
     {
         auto *s = static_cast<TSockets *>(user);
-        {
-            const std::lock_guard<std::mutex> hold(s->Lock);
-            if (s->Reset) Abort(fd);
-            s->Open.erase(fd);
-            ::close(fd);
-        }
-        s->Release();
-        return 0;
+        if (s->Reset && s->Open.count(fd)) Abort(fd);
+        s->Open.erase(fd);
+        return ::close(fd);
     }
 };
 
@@ -259,7 +256,9 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-    auto *sockets = new TSockets;
+    // Made before the thread's driver, so it outlives it: the driver's end may still close a socket.
+    TSockets *sockets = &TSockets::ForThisThread();
+    sockets->Begin();
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, TSockets::OnOpen);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, sockets);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, TSockets::OnClose);
@@ -296,7 +295,6 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     }
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
-    sockets->Release();
     return r;
 }
 
