@@ -736,9 +736,9 @@ TEST(FtpClient, UploadWaitsForTheDataStillInFlightAndCountsWhatArrived)
     script->chunk = 1024;
     script->everyMs = 40;
     ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
-    const std::string payload(32 * 1024, 'u');
+    const std::string payload(64 * 1024, 'u');
     TFtpClient c;
-    Configure(c, server.Port()).ReadTimeoutMs = 400;
+    Configure(c, server.Port()).ReadTimeoutMs = 1000;
     std::vector<std::pair<int64_t, size_t>> counts;   // reported, and what the server had read by then
     c.OnWork = [&](TFtpWorkMode, int64_t n) { counts.emplace_back(n, script->read.load()); };
     c.Connect();
