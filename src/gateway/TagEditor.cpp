@@ -32,8 +32,6 @@ namespace vxt {
 
 namespace {
 
-// Tag names are stored in upper case as they are typed. Only letters whose capital is still a
-// Latin-1 character change, so the name survives the 8-bit conversion.
 template <typename T>
 T *Named(T *w, const char *name)
 {
@@ -399,13 +397,7 @@ int TTagEditorBase::TypeIndex() const { return cboType->currentIndex(); }
 bool TTagEditorBase::ScaleIsNone() const { return cboScale->currentIndex() <= 0; }
 std::string TTagEditorBase::Text(const QLineEdit *edit) const { return StdStr(edit->text()); }
 
-QString TTagEditorBase::UpperName() const
-{
-    QString name = txtTagName->text();
-    for (QChar &c : name)
-        if (c.toUpper().unicode() <= 0xFF) c = c.toUpper();
-    return name;
-}
+QString TTagEditorBase::UpperName() const { return UpperCaseLatin1(txtTagName->text()); }
 
 // Without the blanks at its ends, as the file keeps it: the device gets the name it will read back.
 std::string TTagEditorBase::TagName() const { return Trim(StdStr(UpperName())); }

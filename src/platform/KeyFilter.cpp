@@ -34,7 +34,7 @@ public:
 
     State validate(QString &input, int &pos) const override
     {
-        if (UpperCase) Capitalize(input);
+        if (UpperCase) input = UpperCaseLatin1(input);
         // setText clears the edit's modified state: what code puts into the box is taken whole.
         if (!edit_ || !edit_->isModified()) return Acceptable;
         // Only what this change brings in is judged, so a value set from code can still be edited.
@@ -65,14 +65,6 @@ public:
         }
         if (MaxLength > 0 && input.size() > MaxLength && input.size() > shown_.size()) return Invalid;
         return Acceptable;
-    }
-
-    static void Capitalize(QString &input)
-    {
-        for (QChar &c : input) {
-            const QChar u = c.toUpper();
-            if (u.unicode() <= 0xFF) c = u;
-        }
     }
 
     const std::function<bool(QChar)> Allowed;
@@ -202,9 +194,17 @@ void SetUpperCase(QLineEdit *edit)
 {
     if (!RuleOf(edit)) Install(edit, {}, 0);
     RuleOf(edit)->UpperCase = true;
-    QString text = edit->text();
-    TKeyFilterValidator::Capitalize(text);
+    const QString text = UpperCaseLatin1(edit->text());
     if (text != edit->text()) edit->setText(text);
+}
+
+QString UpperCaseLatin1(QString text)
+{
+    for (QChar &c : text) {
+        const QChar u = c.toUpper();
+        if (u.unicode() <= 0xFF) c = u;
+    }
+    return text;
 }
 
 int TypingLimit(const QLineEdit *edit)

@@ -23,6 +23,8 @@ void SetKeyFilter(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLe
 inline void SetTypingLimit(QLineEdit *edit, int maxLength) { SetKeyFilter(edit, {}, maxLength); }
 // The box shows and keeps its text in upper case (letters whose capital is Latin-1), set from code too.
 void SetUpperCase(QLineEdit *edit);
+// `text` with each letter in upper case where its capital is still Latin-1, so it survives 8-bit text.
+QString UpperCaseLatin1(QString text);
 // The limit a rule set on `edit`; 0 when it has none.
 int TypingLimit(const QLineEdit *edit);
 

@@ -164,10 +164,6 @@ std::string TMemIniFile::GetText() const
 
 void TMemIniFile::UpdateFile() const { WriteFileAtomic(fileName_, GetText()); }
 
-}  // namespace vxt
-
-namespace vxt {
-
 namespace {
 
 std::string_view TrimBlanks(std::string_view s)
@@ -180,12 +176,7 @@ std::string_view TrimBlanks(std::string_view s)
 // Names compare as the reader compares them: ASCII letters without regard to case.
 bool SameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return UpperCase(std::string(a)) == UpperCase(std::string(b));
 }
 
 bool EndsWithLineEnd(const std::string &s) { return !s.empty() && IsLineEnd(s.back()); }

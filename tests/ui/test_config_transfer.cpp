@@ -152,6 +152,15 @@ private:
 
     QList<EmulatedRequest> Requests() { return emu->requests(QStringLiteral("http")); }
 
+    // Sends the open document to the emulated Modbus device through the real transfer dialog.
+    void SendToModbusDevice(std::vector<TransferRun> &runs)
+    {
+        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
+        QVERIFY(emu->clearRequests());
+        DriveTransfer(frmTransferModbusConfig, &runs);
+        w.form->ConfigurationSendToVeltoExecute();
+    }
+
     bool SetDeviceConfig(const QString &mac, const QJsonObject &changes)
     {
         const bool ok = emu->setDeviceState(mac, QJsonObject{{"config", changes}});
@@ -206,12 +215,9 @@ private slots:
     void modbusSendAndGetBack()
     {
         TMDIModbusConfig *doc = ModbusDocument();
-        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
-        QVERIFY(emu->clearRequests());
         MessageBoxRecorder boxes;
         std::vector<TransferRun> runs;
-        DriveTransfer(frmTransferModbusConfig, &runs);
-        w.form->ConfigurationSendToVeltoExecute();
+        SendToModbusDevice(runs);
         QCOMPARE(boxes.Texts(),
                  std::vector<std::string>{"Sending this configuration to Velto will overwrite current Device "
                                           "Configuration.\r\nAre you sure to Send this configuration to Connected "
@@ -640,12 +646,9 @@ private slots:
         doc->txtEMailSender->setText(QStringLiteral("  velto@plant.test"));
         doc->txtUser->setText(QStringLiteral("op "));
         doc->lstEMailRecipients->item(1)->setText(QStringLiteral(" b@plant.test "));
-        Connect(kMB, "Velto-10-MB", "2.0.6", "127.0.0.2", 0);
-        QVERIFY(emu->clearRequests());
         MessageBoxRecorder boxes;
         std::vector<TransferRun> runs;
-        DriveTransfer(frmTransferModbusConfig, &runs);
-        w.form->ConfigurationSendToVeltoExecute();
+        SendToModbusDevice(runs);
         QVERIFY(runs.size() == 1 && runs[0].completed);
         const QList<EmulatedRequest> sent = Requests();
         QCOMPARE(sent[2].body, QByteArray("SETSMTP(ENABLE=1,SERVER=mail.plant.test,TIMEOUT=20,RETRIES=5,RETRYINT=10,"
