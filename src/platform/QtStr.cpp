@@ -1,5 +1,6 @@
 #include "QtStr.h"
 
+#include <QStringDecoder>
 #include <QStringView>
 
 namespace vxt {
@@ -42,7 +43,11 @@ QString QPath(const std::string &path)
 {
     QString out;
     size_t run = 0, i = 0;
-    const auto flush = [&]() { out += QString::fromUtf8(path.data() + run, qsizetype(i - run)); };
+    // A BOM is a character of the name wherever it stands; the default decoder drops one that starts a run.
+    const auto flush = [&]() {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        out += utf8(QByteArrayView(path.data() + run, qsizetype(i - run)));
+    };
     while (i < path.size()) {
         const size_t len = Utf8CharLength(path, i);
         if (len > 0) {

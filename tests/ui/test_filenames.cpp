@@ -269,6 +269,9 @@ private slots:
         QTest::newRow("overlong slash") << QByteArray("\xc0\xaf.vlt") << none;
         QTest::newRow("encoded surrogate") << QByteArray("\xed\xb3\xbc") << none;
         QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << none;
+        QTest::newRow("BOM first") << QByteArray("\xef\xbb\xbfname.vlt") << QStringLiteral("\uFEFFname.vlt");
+        QTest::newRow("BOM after raw byte") << QByteArray("S\xfc\xef\xbb\xbf.vlt") << none;
+        QTest::newRow("BOM only") << QByteArray("\xef\xbb\xbf") << QStringLiteral("\uFEFF");
         QTest::newRow("every high byte") << [] {
             QByteArray b;
             for (int c = 0x80; c <= 0xff; ++c) b += char(c);
