@@ -195,6 +195,11 @@ bool EndsWithEmptyLine(const std::string &s)
 std::string IniTextWithValue(const std::string &text, const std::string &section, const std::string &key,
                              const std::string &value)
 {
+    // A line break in the value would start a key or a section of its own.
+    const size_t bad = FindControlChar(value);
+    if (bad != std::string::npos)
+        throw EFileError("The value of " + key + " in [" + section + "] holds the control character " +
+                         CharCode(uint8_t(value[bad])) + ".");
     const std::string entry = key + "=" + value;
     std::string out;
     out.reserve(text.size() + entry.size() + section.size() + 8);

@@ -53,6 +53,8 @@ private:
 // regard to case, a BOM and a "[" line without "]" skipped). Only the key's own lines change; a
 // missing key is added after the section's last key, a missing section at the end. Every other
 // byte (comments, keys before the first section, other sections and keys) stays as it was.
+// EFileError ("The value of KEY in [SECTION] holds the control character U+000D.") for a value
+// holding a control character.
 std::string IniTextWithValue(const std::string &text, const std::string &section, const std::string &key,
                              const std::string &value);
 

@@ -187,8 +187,15 @@ void WriteSettings(const std::string &text) { WriteFileAtomic(GetIniFileName(), 
 template <typename F>
 void Change(F &&edit)
 {
-    if (g_image) *g_image = edit(*g_image);
-    else WriteSettings(edit(TextToChange()));
+    const std::string text = g_image ? *g_image : TextToChange();
+    std::string changed;
+    try {
+        changed = edit(text);
+    } catch (const EFileError &e) {
+        throw EFileError("Cannot write file \"" + GetIniFileName() + "\". " + e.what());
+    }
+    if (g_image) *g_image = std::move(changed);
+    else WriteSettings(changed);
 }
 
 void SetValue(const char *section, const char *key, const std::string &value)

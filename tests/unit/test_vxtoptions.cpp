@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -325,6 +326,40 @@ TEST_F(Options, EverySetterKeepsTheLinesItDoesNotOwn)
         EXPECT_NE(now.find(c.newLine), std::string::npos);
         EXPECT_EQ(Without(now, c.newLine), Without(file, c.oldLine));
         EXPECT_TRUE(c.reads());
+    }
+}
+
+// A value holding a control character would put a key or section of its own into the file: every
+// text setter refuses it naming the file and the key, within an update or not, and nothing changes.
+TEST_F(Options, ControlCharactersAreNeverWritten)
+{
+    const std::string old = "[PROXYHTTP]\r\nSERVER=p\r\n\r\n[PROXYFTP]\r\nENABLED=0\r\n\r\n";
+    struct Case {
+        void (*set)(const std::string &);
+        std::string value, expected;
+    };
+    const Case cases[] = {
+        {SetHttpProxyServer, "proxy\r\n[PROXYFTP]\r\nENABLED=1", "The value of SERVER in [PROXYHTTP] holds the control character U+000D."},
+        {SetFtpProxyServer, "a\nb", "The value of SERVER in [PROXYFTP] holds the control character U+000A."},
+        {SetHttpProxyServer, "tab\there", "The value of SERVER in [PROXYHTTP] holds the control character U+0009."},
+        {SetFtpProxyServer, "del\x7f", "The value of SERVER in [PROXYFTP] holds the control character U+007F."},
+    };
+    for (const Case &c : cases) {
+        for (bool update : {false, true}) {
+            SCOPED_TRACE(c.value + (update ? " (update)" : ""));
+            dir.write("vxt.ini", old);
+            std::optional<TSettingsUpdate> u;
+            if (update) u.emplace();
+            try {
+                c.set(c.value);
+                ADD_FAILURE() << "written";
+            } catch (const EFileError &e) {
+                EXPECT_EQ(std::string(e.what()), "Cannot write file \"" + dir.file("vxt.ini") + "\". " + c.expected);
+            }
+            if (u) u->Commit();
+            EXPECT_EQ(dir.read("vxt.ini"), old);
+            EXPECT_FALSE(GetFtpProxyEnabled());
+        }
     }
 }
 
