@@ -8,9 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <poll.h>
 #include <utility>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace vxt {
@@ -47,22 +50,39 @@ private:
     int fd_;
 };
 
+std::string NotRegular(const struct stat &st, const std::string &requested, const std::string &path)
+{
+    const std::string kind = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
+    if (requested == path) return "It is " + kind + ".";
+    return "It is a link to \"" + path + "\", which is " + kind + ".";
+}
+
+// Only files and named pipes are read: a terminal or a serial port may stay silent for ever.
+bool Readable(const struct stat &st) { return S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode); }
+
 int OpenForReading(const std::string &path)
 {
     if (!MayReadFile(path)) Fail("Cannot open file", path, std::strerror(EACCES));
-    // A named pipe with no writer would hold the open, and the window with it, for ever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) Fail("Cannot open file", path, Reason());
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    if (::stat(path.c_str(), &st) == 0 && !Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, path));
+    // A named pipe with no writer would hold the open, and the window with it, for ever; a device
+    // swapped in since the look above is not made the program's terminal.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) Fail("Cannot open file", path, Reason());
+    if (::fstat(fd.get(), &st) != 0) Fail("Cannot open file", path, Reason());
+    if (!Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, path));
+    if (!S_ISFIFO(st.st_mode)) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd.release();
 }
 
-// How long a pipe may keep the reader waiting for its next bytes.
-constexpr int kPipeWaitMs = 5000;   // the message below says so
+std::string Duration(int ms)
+{
+    if (ms % 1000 != 0) return std::to_string(ms) + " milliseconds";
+    return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+}
 
 // Reads until `count` bytes or the end, however little the system said the file holds.
-std::string ReadAtMost(int fd, const std::string &path, size_t count)
+std::string ReadAtMost(int fd, const std::string &path, size_t count, int pipeWaitMs)
 {
     std::string data;
     const bool pipe = (::fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
@@ -70,9 +90,9 @@ std::string ReadAtMost(int fd, const std::string &path, size_t count)
         // A pipe shows its end only once a writer has come and gone; until then it may stay silent.
         if (pipe) {
             pollfd p{fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, kPipeWaitMs);
+            const int ready = ::poll(&p, 1, pipeWaitMs);
             if (ready < 0 && errno == EINTR) continue;
-            if (ready == 0) Fail("Cannot read file", path, "Nothing came through it for 5 seconds.");
+            if (ready == 0) Fail("Cannot read file", path, "Nothing came through it for " + Duration(pipeWaitMs) + ".");
             if (ready < 0) Fail("Cannot read file", path, Reason());
         }
         const size_t at = data.size();
@@ -102,46 +122,103 @@ bool WriteAll(int fd, const std::string &bytes)
     return true;
 }
 
-// Follows the chain of links at `path` to its end: 0, or the errno that stops it (ELOOP).
-int FollowLinks(const std::string &path, std::string &end)
+// The kernel follows a link in a sticky folder that all may write (/tmp) only for the link's owner
+// or when the folder's owner owns it too; otherwise another user's link could aim our write anywhere.
+bool MayFollow(const std::string &link, const struct stat &linkStat)
 {
-    end = path;
+    if (linkStat.st_uid == ::geteuid()) return true;
+    const std::string dir = ExtractFilePath(link);
+    struct stat folder;
+    if (::stat(dir.empty() ? "." : dir.c_str(), &folder) != 0) return false;
+    const mode_t shared = S_ISVTX | S_IWOTH;
+    return (folder.st_mode & shared) != shared || folder.st_uid == linkStat.st_uid;
+}
+
+// Follows the chain of links at `requested` to its end, as the kernel would; empty, or why it stops.
+std::string FollowLinks(const std::string &requested, std::string &end)
+{
+    end = requested;
     for (int hops = 0;; ++hops) {
         struct stat st;
-        if (::lstat(end.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
-        if (hops == 40) return ELOOP;
+        if (::lstat(end.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return "";
+        if (hops == 40) return std::strerror(ELOOP);
+        if (!MayFollow(end, st)) {
+            const std::string why = " another user's link in a folder that all may write, which is not followed.";
+            return end == requested ? "It is" + why : "It leads through \"" + end + "\"," + why;
+        }
         std::string target(size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
         const ssize_t n = ::readlink(end.c_str(), target.data(), target.size());
-        if (n < 0) return errno;
+        if (n < 0) return Reason();
         target.resize(size_t(n));
         end = !target.empty() && target[0] == '/' ? target : ExtractFilePath(end) + target;
     }
 }
 
-std::string NotRegular(const struct stat &st, const std::string &requested, const std::string &path)
+// The process's umask, read without changing it: other threads may be creating files meanwhile.
+mode_t CurrentUmask()
 {
-    const std::string kind = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
-    if (requested == path) return "It is " + kind + ".";
-    return "It is a link to \"" + path + "\", which is " + kind + ".";
+    Fd fd(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+    std::string status(4096, '\0');
+    const ssize_t n = fd.get() < 0 ? -1 : ::read(fd.get(), status.data(), status.size());
+    status.resize(n > 0 ? size_t(n) : 0);
+    const size_t at = status.find("\nUmask:");
+    // Where the system will not tell, a new file is private rather than open to others.
+    if (at == std::string::npos) return 077;
+    return mode_t(std::strtoul(status.c_str() + at + 7, nullptr, 8)) & 0777;
+}
+
+// The largest file this process may write (RLIMIT_FSIZE); beyond it a write stops part-way.
+bool WithinFileSizeLimit(size_t size)
+{
+    struct rlimit limit;
+    return ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || size <= limit.rlim_cur;
+}
+
+// Whether overwriting the file's own blocks needs no new room: not where every write goes to fresh
+// blocks (copy-on-write file systems).
+bool OverwritesInPlace(int fd)
+{
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    const unsigned long type = static_cast<unsigned long>(fs.f_type);
+    return type != BTRFS_SUPER_MAGIC && type != 0x2FC12FC1UL /* zfs */ && type != 0xCA451A4EUL /* bcachefs */;
 }
 
 // Group and others lose the read and write bits the caller withholds from them.
 mode_t KeptMode(mode_t mode, unsigned newFileMode) { return mode & 07777 & ~(mode_t(~newFileMode) & 0066); }
 
-// The new content into the file itself, for a folder that takes no temporary file.
+// The new content into the file itself, for a folder that takes no temporary file. `folderWhy` is
+// why the temporary file could not be made. The file must stay byte-equal when the write cannot
+// finish, so the room for the new content is reserved before its first byte goes in, and a file
+// that must be private is made so before it holds anything new; where either is impossible,
+// nothing is written.
 void WriteInPlace(const std::string &requested, const std::string &path, const std::string &bytes,
-                  unsigned newFileMode)
+                  unsigned newFileMode, const std::string &folderWhy)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    const auto refuse = [&](const std::string &why) {
+        Fail("Cannot write file", requested,
+             "No temporary file can be made beside it (" + folderWhy + "), and " + why);
+    };
+    Fd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) Fail("Cannot write file", requested, Reason());
     struct stat st;
     if (::fstat(fd.get(), &st) != 0) Fail("Cannot write file", requested, Reason());
     if (!S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, path));
-    // Written before it is cut to length, so a failure never leaves less than the old content's length.
+    const mode_t mode = KeptMode(st.st_mode, newFileMode);
+    if (mode != (st.st_mode & 07777) && ::fchmod(fd.get(), mode) != 0)
+        refuse("the file, readable by other users, cannot be made private: " + Reason() + ".");
+    if (!WithinFileSizeLimit(bytes.size())) refuse("it cannot be written in place: " + std::string(std::strerror(EFBIG)) + ".");
+    if (!OverwritesInPlace(fd.get()))
+        refuse("its file system cannot keep the old content while it is written in place.");
+    // Blocks beyond the end are taken without changing the file's length, so a failure leaves it whole.
+    if (!bytes.empty() && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0) {
+        const int e = errno;
+        if (e == EOPNOTSUPP || e == ENOSYS)
+            refuse("its file system cannot reserve the room to write it in place.");
+        refuse("there is no room to write it in place: " + std::string(std::strerror(e)) + ".");
+    }
     if (!WriteAll(fd.get(), bytes) || ::ftruncate(fd.get(), off_t(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
         Fail("Cannot write file", requested, Reason());
-    const mode_t mode = KeptMode(st.st_mode, newFileMode);
-    if (mode != (st.st_mode & 07777) && ::fchmod(fd.get(), mode) != 0) Fail("Cannot write file", requested, Reason());
     if (::close(fd.release()) != 0) Fail("Cannot write file", requested, Reason());
 }
 
@@ -192,20 +269,20 @@ void CheckMayWriteFile(const std::string &path)
     if (const int e = WriteRefusal(path)) Fail("Cannot create file", path, std::strerror(e));
 }
 
-std::string ReadFileBytes(const std::string &path)
+std::string ReadFileBytes(const std::string &path, int pipeWaitMs)
 {
     Fd fd(OpenForReading(path));
     struct stat st;
     if (::fstat(fd.get(), &st) == 0 && st.st_size > kMaxDocumentFileSize) TooLarge(path, std::to_string(st.st_size));
-    std::string data = ReadAtMost(fd.get(), path, size_t(kMaxDocumentFileSize) + 1);
+    std::string data = ReadAtMost(fd.get(), path, size_t(kMaxDocumentFileSize) + 1, pipeWaitMs);
     if (data.size() > size_t(kMaxDocumentFileSize)) TooLarge(path, "more than " + std::to_string(kMaxDocumentFileSize));
     return data;
 }
 
-std::string ReadFileHead(const std::string &path, size_t count)
+std::string ReadFileHead(const std::string &path, size_t count, int pipeWaitMs)
 {
     Fd fd(OpenForReading(path));
-    return ReadAtMost(fd.get(), path, count);
+    return ReadAtMost(fd.get(), path, count, pipeWaitMs);
 }
 
 void CheckDocumentFileSize(const std::string &path)
@@ -217,19 +294,21 @@ void CheckDocumentFileSize(const std::string &path)
 std::string LinkTarget(const std::string &path)
 {
     std::string end;
-    return FollowLinks(path, end) == 0 ? end : path;
+    return FollowLinks(path, end).empty() ? end : path;
 }
 
 void WriteFileAtomic(const std::string &requested, const std::string &bytes, unsigned newFileMode)
 {
     // Saving through a link writes the file it points to and keeps the link.
     std::string path;
-    if (const int e = FollowLinks(requested, path)) Fail("Cannot write file", requested, std::strerror(e));
+    if (const std::string why = FollowLinks(requested, path); !why.empty()) Fail("Cannot write file", requested, why);
     struct stat st;
     const bool exists = ::lstat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) Fail("Cannot write file", requested, Reason());
     if (exists && !S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, path));
     if (exists) CheckMayWriteFile(requested);
+    // Past the limit a write stops part-way (and the signal it raises would end the program).
+    if (!WithinFileSizeLimit(bytes.size())) Fail("Cannot write file", requested, std::strerror(EFBIG));
     const std::string dir = ExtractFilePath(path);
     // The temporary name must fit where the file's own name fits (255 bytes on most file systems).
     const std::string stem = Utf8Prefix(ExtractFileName(path), 200);
@@ -237,7 +316,7 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
     Fd fd(::mkstemp(tmp.data()));
     if (fd.get() < 0) {
         // A folder the user may not write; any other failure keeps the file as it is.
-        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(requested, path, bytes, newFileMode);
+        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(requested, path, bytes, newFileMode, Reason());
         Fail("Cannot create file", requested, Reason());
     }
     std::string why;
@@ -251,9 +330,7 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
         (void)owned;
         mode = KeptMode(st.st_mode, newFileMode);
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = mode_t(newFileMode) & ~mask & 07777;
+        mode = mode_t(newFileMode) & ~CurrentUmask() & 07777;
     }
     ::fchmod(fd.get(), mode);
     if (::close(fd.release()) != 0 && why.empty()) why = Reason();
@@ -262,7 +339,7 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
         // A sticky folder lets no one but the owner replace the file; its content may still be written.
         if (exists && (e == EPERM || e == EACCES)) {
             ::unlink(tmp.c_str());
-            return WriteInPlace(requested, path, bytes, newFileMode);
+            return WriteInPlace(requested, path, bytes, newFileMode, std::strerror(e));
         }
         why = std::strerror(e);
     }

@@ -14,6 +14,9 @@
 #include <fcntl.h>
 #include <functional>
 #include <sched.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -250,6 +253,130 @@ TEST(FileWrites, UnwritableFolderWritesTheFileInPlace)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sticky), {}), 1);
 }
 
+// Where the new content must go into the file itself, a write that cannot finish leaves the file
+// byte-equal: its room is reserved and a private file made private before any byte changes; a
+// size limit is seen before the first write (whose signal would end the program).
+TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root: a mount and a second user";
+    TestDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    const std::string mnt = dir.path() + "full/";
+    ASSERT_EQ(::mkdir(mnt.c_str(), 0755), 0);
+    const std::string file = mnt + "vxt.ini";
+    std::string old, fresh;
+    for (int i = 0; old.size() < 40000; ++i) old += "OLD=" + std::to_string(i) + "\r\n";
+    for (int i = 0; fresh.size() < 120000; ++i) fresh += "NEW=" + std::to_string(i) + "\r\n";
+    const std::string noTemp = "No temporary file can be made beside it (Permission denied), and ";
+    struct Case {
+        const char *name;
+        mode_t folderMode;
+        uid_t owner;
+        mode_t fileMode;
+        unsigned asked;
+        rlim_t sizeLimit;   // 0: none
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"no room in place", 0755, kOtherUser, 0644, 0666, 0,
+         noTemp + "there is no room to write it in place: No space left on device."},
+        {"size limit in place", 0755, kOtherUser, 0644, 0666, 65536, "File too large"},
+        {"size limit beside", 0777, kOtherUser, 0644, 0666, 65536, "File too large"},
+        {"cannot be made private", 0755, 0, 0666, 0600, 0,
+         noTemp + "the file, readable by other users, cannot be made private: Operation not permitted."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = InChild(
+            [&] {
+                // 16 pages: the old file takes 10 of them.
+                return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                       ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k,mode=755") == 0;
+            },
+            [&] {
+                std::ofstream(file, std::ios::binary) << old;
+                const rlimit limit{c.sizeLimit, c.sizeLimit};
+                if (::chmod(mnt.c_str(), c.folderMode) != 0 || ::chown(file.c_str(), c.owner, c.owner) != 0 ||
+                    ::chmod(file.c_str(), c.fileMode) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 ||
+                    (c.sizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
+                    return std::string("no set-up");
+                const std::string failure = FailureOf([&] { WriteFileAtomic(file, fresh, c.asked); });
+                std::ifstream in(file, std::ios::binary);
+                const std::string now(std::istreambuf_iterator<char>(in), {});
+                const auto files = std::distance(std::filesystem::directory_iterator(mnt), {});
+                return failure + "|" + (now == old ? "kept" : "changed") + "|" + std::to_string(ModeOf(file)) + "|" +
+                       std::to_string(files);
+            });
+        if (out == "child failed" && c.sizeLimit == 0) GTEST_SKIP() << "no mount namespace here";
+        EXPECT_EQ(out, "Cannot write file \"" + file + "\". " + c.reason + "|kept|" + std::to_string(c.fileMode) + "|1");
+    }
+}
+
+// In a sticky folder that all may write (/tmp), a link is followed only as the kernel would follow
+// it: for its owner, or when the folder's owner owns it too. Another's link is refused by name,
+// wherever it stands in the chain, and nothing is written or created.
+TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give links to another user";
+    TestDir dir;
+    const std::string d = dir.path();
+    const std::string secret = dir.write("secret", "root only");
+    for (const char *f : {"mine.vlt", "open.vlt", "theirs.vlt"}) dir.write(f, "old");
+    struct Folder {
+        const char *name;
+        mode_t mode;
+        uid_t owner;
+    };
+    for (const Folder &f : {Folder{"shared", 01777, 0}, Folder{"open", 0777, 0}, Folder{"notall", 01775, 0},
+                            Folder{"theirs", 01777, kOtherUser}}) {
+        ASSERT_EQ(::mkdir((d + f.name).c_str(), 0700), 0);
+        ASSERT_EQ(::chmod((d + f.name).c_str(), f.mode), 0);
+        ASSERT_EQ(::chown((d + f.name).c_str(), f.owner, f.owner), 0);
+    }
+    struct Link {
+        const char *path;
+        std::string target;
+        uid_t owner;
+    };
+    for (const Link &l : {Link{"shared/others", secret, kOtherUser}, Link{"shared/planted", d + "planted.vlt", kOtherUser},
+                          Link{"shared/mine", d + "mine.vlt", 0}, Link{"open/others", d + "open.vlt", kOtherUser},
+                          Link{"notall/others", d + "open.vlt", kOtherUser},
+                          Link{"theirs/own", d + "theirs.vlt", kOtherUser}, Link{"chain", d + "shared/others", 0}}) {
+        ASSERT_EQ(::symlink(l.target.c_str(), (d + l.path).c_str()), 0);
+        ASSERT_EQ(::lchown((d + l.path).c_str(), l.owner, l.owner), 0);
+    }
+    const std::string refused = " another user's link in a folder that all may write, which is not followed.";
+    struct Case {
+        const char *path;
+        std::string failure;
+        const char *written;   // the file that gets the content, "" for none
+    };
+    const Case cases[] = {
+        {"shared/others", "It is" + refused, ""},
+        {"shared/planted", "It is" + refused, ""},
+        {"chain", "It leads through \"" + d + "shared/others\"," + refused, ""},
+        {"shared/mine", "", "mine.vlt"},
+        {"open/others", "", "open.vlt"},
+        {"notall/others", "", "open.vlt"},
+        {"theirs/own", "", "theirs.vlt"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string content = std::string("saved through ") + c.path;
+        const std::string failure = FailureOf([&] { WriteFileAtomic(d + c.path, content); });
+        EXPECT_EQ(failure, c.failure.empty() ? "" : "Cannot write file \"" + d + c.path + "\". " + c.failure);
+        EXPECT_EQ(Kind(d + c.path), "link");
+        if (*c.written) {
+            EXPECT_EQ(dir.read(c.written), content);
+            EXPECT_EQ(LinkTarget(d + c.path), d + c.written);
+        } else {
+            EXPECT_EQ(LinkTarget(d + c.path), d + c.path);
+        }
+    }
+    EXPECT_EQ(dir.read("secret"), "root only");
+    EXPECT_EQ(Kind(d + "planted.vlt"), "none");
+}
+
 // The refusal quotes the system's reason: a read-only file system is no missing permission.
 TEST(FileWrites, ReadOnlyFileSystemGivesItsReason)
 {
@@ -314,8 +441,8 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
     }
     // A pipe nobody writes to fails after its wait instead of holding the window for ever.
     ASSERT_EQ(::mkfifo(dir.file("silent").c_str(), 0600), 0);
-    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("silent")); }),
-              "Cannot read file \"" + dir.file("silent") + "\". Nothing came through it for 5 seconds.");
+    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("silent"), 100); }),
+              "Cannot read file \"" + dir.file("silent") + "\". Nothing came through it for 100 milliseconds.");
     // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
     const std::string kallsyms = "/proc/kallsyms";
     std::ifstream probe(kallsyms, std::ios::binary);
@@ -326,6 +453,50 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
     EXPECT_EQ(failure.rfind("The File \"" + kallsyms + "\" is too large (more than 4194304 bytes)", 0), 0u);
 }
 
+// Only files and named pipes are read: a folder, a terminal, a device or a socket is refused at
+// once by every reader, naming it; a silent terminal must not hold the window.
+TEST(FileReads, OnlyFilesAndPipesAreRead)
+{
+    TestDir dir;
+    const std::string folder = dir.path() + "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const std::string pts = ::ptsname(terminal);
+    const std::string socketPath = dir.file("socket");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::symlink(pts.c_str(), dir.file("to-terminal").c_str()), 0);
+
+    const std::pair<std::string, std::string> kinds[] = {
+        {folder, "It is a folder."},
+        {pts, "It is not a regular file."},
+        {dir.file("to-terminal"), "It is not a regular file."},
+        {"/dev/zero", "It is not a regular file."},
+        {socketPath, "It is not a regular file."},
+    };
+    const std::function<void(const std::string &)> readers[] = {
+        [](const std::string &p) { ReadFileBytes(p); },
+        [](const std::string &p) { ReadFileHead(p, 8); },
+        [](const std::string &p) { TVeltoSite{std::string()}.AddFile(p); },
+    };
+    for (const auto &[path, why] : kinds) {
+        for (size_t r = 0; r < std::size(readers); ++r) {
+            SCOPED_TRACE(path + " reader " + std::to_string(r));
+            // A reader that waits is ended by the alarm, and the test fails instead of hanging.
+            EXPECT_EQ(InChild([] { return ::alarm(10) == 0 || true; }, [&] { return FailureOf([&] { readers[r](path); }); }),
+                      "Cannot open file \"" + path + "\". " + why);
+        }
+    }
+    ::close(sock);
+    ::close(terminal);
+}
+
 // A read that fails after the open names the file, through every reader.
 TEST(FileReads, ReadErrorsNameTheFile)
 {
@@ -334,7 +505,7 @@ TEST(FileReads, ReadErrorsNameTheFile)
     const std::string folder = dir.path() + "folder";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string io = "Cannot read file \"" + mem + "\". Input/output error";
-    const std::string isDir = "Cannot read file \"" + folder + "\". Is a directory";
+    const std::string isDir = "Cannot open file \"" + folder + "\". It is a folder.";
     TVeltoSite site{std::string()};
     const std::pair<std::function<void()>, std::string> cases[] = {
         {[&] { ReadFileBytes(mem); }, io},
