@@ -88,13 +88,19 @@ std::vector<std::string> GetOpenFileNames(QWidget *parent, const std::string &ti
 namespace {
 
 // Qt would ask by the name's text, which cannot tell the bytes of a name written by another
-// system; the question asks about the bytes that will be written, whatever lies there (a link too).
+// system; the question asks about the bytes that will be written, whatever lies there. For a link
+// the user is told which file the save will write.
 bool MayReplace(const std::string &path)
 {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return true;
-    return MessageDlg(Format("%s already exists.\r\nDo you want to replace it?", ExtractFileName(path).c_str()),
-                      MsgKind::Warning, mbYesNo) == MsgResult::Yes;
+    const std::string name = ExtractFileName(path), target = LinkTarget(path);
+    const std::string question =
+        S_ISLNK(st.st_mode) && target != path
+            ? Format("%s already exists as a link to \"%s\".\r\nDo you want to write that file?", name.c_str(),
+                     target.c_str())
+            : Format("%s already exists.\r\nDo you want to replace it?", name.c_str());
+    return MessageDlg(question, MsgKind::Warning, mbYesNo) == MsgResult::Yes;
 }
 
 }  // namespace

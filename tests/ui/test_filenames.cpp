@@ -357,6 +357,48 @@ private slots:
         QCOMPARE(doc->windowTitle(), QLatin1String(kModbusCaption) + existing);
     }
 
+    // Save As onto a link asks about the file the save will write, and Yes writes that file and
+    // keeps the link; a link the save would refuse gets the plain question, then the refusal.
+    void saveAsOntoALinkNamesTheFileWritten_data()
+    {
+        QTest::addColumn<QString>("target");      // relative to the temporary folder
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("named");          // the question names the target
+        QTest::newRow("to a file") << QStringLiteral("real.vlt") << true << true;
+        QTest::newRow("dangling") << QStringLiteral("missing.vlt") << false << true;
+        QTest::newRow("loop") << QStringLiteral("link.vlt") << false << false;
+    }
+
+    void saveAsOntoALinkNamesTheFileWritten()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, targetExists);
+        QFETCH(bool, named);
+        if (!FindDocumentClass(DocKind::Modbus)) QSKIP("no configuration documents");
+        const std::string link = Bytes(Path(QStringLiteral("link.vlt"))), aim = Bytes(Path(target));
+        if (targetExists) WriteFile(Path(target), "an older file");
+        QCOMPARE(::symlink(aim.c_str(), link.c_str()), 0);
+        TMDIChild *doc = NewDocument(0);
+        boxes->Answer(MsgResult::Yes);
+        PickInDialog({Path(QStringLiteral("link.vlt"))});
+        form->FileSaveAsExecute();
+        const std::string question = named ? "link.vlt already exists as a link to \"" + aim +
+                                                 "\".\r\nDo you want to write that file?"
+                                           : ReplaceQuestion("link.vlt").front();
+        QVERIFY(!boxes->Texts().empty());
+        QCOMPARE(boxes->Texts().front(), question);
+        QFileInfo info(Path(QStringLiteral("link.vlt")));
+        QVERIFY(info.isSymLink());
+        if (named) {
+            QCOMPARE(boxes->Texts().size(), size_t(1));
+            QCOMPARE(ReadFile(Path(target)), modbusFile);
+            QCOMPARE(doc->FileName, link);
+        } else {
+            QCOMPARE(boxes->Texts().size(), size_t(2));   // the refusal follows
+            QVERIFY(!doc->Named);
+        }
+    }
+
     void webSiteAddExtractAndView()
     {
         const QString folder = Path(QStringLiteral("déjà 配置"));
