@@ -132,7 +132,9 @@ bool TMDIGatewayConfig::SaveAs()
     if (!name) return false;
     // Refused pages leave the document on its old name and any file of the new name as it was.
     if (!Validate()) return false;
+    // What the file holds beyond the program's own keys goes along, as Save keeps it.
     auto ini = std::make_unique<TMemIniFile>();
+    ini->LoadFromText(Ini->GetText());
     ini->SetFileName(*name);
     FillImage(*ini);
     ini->UpdateFile();
@@ -277,7 +279,7 @@ std::string TMDIGatewayConfig::ReadString(const TMemIniFile &ini, const std::str
                                           const std::string &key, const std::string &def, int maxLength,
                                           bool &replaced)
 {
-    return vxt::ReadString(Family, ini, section, key, def, maxLength, replaced, ShowWarning);
+    return vxt::ReadString(ini, section, key, def, maxLength, replaced, ShowWarning);
 }
 
 void TMDIGatewayConfig::SetCOMFromFile()

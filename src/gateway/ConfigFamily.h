@@ -73,8 +73,7 @@ struct TFamilyDesc {
     std::vector<TComKey> ComKeys;                 // in file order
     const char *TimeoutLabel, *RetriesLabel, *RetryIntLabel;
     int PassMaxLength;
-    bool WarnLongStrings;        // a cut SMTP string is announced
-    bool ConvertDecimal;         // the six number values follow the locale's separator
+    bool ConvertDecimal;         // the six number values are written with the locale's separator
     std::vector<TCheckText> Checks;               // in order
     std::vector<TTagColumn> TagColumns;           // row order: caption first, kind last
     // Texts of the E-Mails page that differ.

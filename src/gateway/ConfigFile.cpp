@@ -62,7 +62,7 @@ int ReadInteger(const TMemIniFile &ini, const std::string &section, const std::s
     return def;
 }
 
-std::string ReadString(const TFamilyDesc &family, const TMemIniFile &ini, const std::string &section,
+std::string ReadString(const TMemIniFile &ini, const std::string &section,
                        const std::string &key, const std::string &def, int maxLength, bool &replaced,
                        const TWarning &warn)
 {
@@ -70,7 +70,7 @@ std::string ReadString(const TFamilyDesc &family, const TMemIniFile &ini, const 
     replaced = false;
     if (int(text.size()) > maxLength) {
         const std::string cut = text.substr(0, size_t(maxLength));
-        if (family.WarnLongStrings && warn)
+        if (warn)
             warn(Format("The paramenter \"%s\" is too large.\r\n Value \"%s\" is taken as Default.",
                         Quoted(text).c_str(), Quoted(cut).c_str()));
         text = cut;
@@ -112,7 +112,7 @@ TEmailSettings ReadEmailSettings(const TFamilyDesc &family, const TMemIniFile &i
     TEmailSettings e;
     auto str = [&](const char *key, int maxLength) {
         bool r = false;
-        std::string v = ReadString(family, ini, kSmtp, key, "", maxLength, r, warn);
+        std::string v = ReadString(ini, kSmtp, key, "", maxLength, r, warn);
         replaced = replaced || r;
         return v;
     };
@@ -156,7 +156,8 @@ std::vector<TTagRow> ReadTagRows(const TFamilyDesc &family, const TMemIniFile &i
         TTagRow row;
         for (const TTagColumn &c : family.TagColumns) {
             std::string v = ini.ReadString(section, c.Key, c.Default);
-            if (family.ConvertDecimal && c.NumberValue) v = FixDecimalSeparator(v);
+            // A file written where the decimal point is the other one is read all the same.
+            if (c.NumberValue) v = FixDecimalSeparator(v);
             row.push_back(v);
         }
         rows.push_back(row);

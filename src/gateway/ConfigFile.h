@@ -20,8 +20,9 @@ int ReadInteger(const TMemIniFile &ini, const std::string &section, const std::s
                 const std::string &label, const std::string &defaultText, int min, int max, bool &replaced,
                 const TWarning &warn);
 
-// One string key cut to MaxLength; Hostlink and DF1 announce the cut, Modbus does not.
-std::string ReadString(const TFamilyDesc &family, const TMemIniFile &ini, const std::string &section,
+// One string key cut to MaxLength, and the cut announced: a password changed without a word would
+// reach the device on the next send.
+std::string ReadString(const TMemIniFile &ini, const std::string &section,
                        const std::string &key, const std::string &def, int maxLength, bool &replaced,
                        const TWarning &warn);
 

@@ -1,4 +1,5 @@
 // The three configuration documents: new, open, save, validation, enable rules, recipients.
+#include "FileUtils.h"
 #include "FileDialog.h"
 #include "KeyFilter.h"
 #include "PasteDrive.h"
@@ -120,8 +121,12 @@ private slots:
         MessageBoxRecorder boxes;
         auto *doc = dynamic_cast<TMDIModbusConfig *>(w.form->CreateDocument(DocKind::Modbus));
         doc->Open(Path("hand.vlt").toStdString());
+        // The cut password is announced, once for each of its boxes.
+        const std::string cutPass = "The paramenter \"0123456789012345678901234\" is too large.\r\n Value "
+                                    "\"01234567890123456789\" is taken as Default.";
         QCOMPARE(boxes.Texts(), (std::vector<std::string>{Warning("Baud Rate", "7", "9600 bps"),
-                                                          Warning("Packet Timeout", "abc", "4 bytes")}));
+                                                          Warning("Packet Timeout", "abc", "4 bytes"), cutPass,
+                                                          cutPass}));
         QVERIFY(!doc->Saved);
         QVERIFY(doc->Named);
         QCOMPARE(doc->cboComType->currentIndex(), 0);
@@ -165,6 +170,12 @@ private slots:
         QCOMPARE(saved.ReadString("SMTP", "TOO_0", ""), std::string("a@b"));
         QCOMPARE(saved.ReadSections().front(), std::string("GENERAL"));
         QCOMPARE(saved.ReadSections()[1], std::string("EXTRA"));
+
+        // Save As writes what Save wrote, under the new name.
+        SetNextFileName(Path("copy.vlt").toStdString());
+        QVERIFY(doc->SaveAs());
+        QVERIFY(boxes.Shown().empty());
+        QCOMPARE(vxt::ReadFileBytes(Path("copy.vlt").toStdString()), vxt::ReadFileBytes(Path("hand.vlt").toStdString()));
     }
 
     void baudOutsideTheListLeavesTheDocumentUnmarked()

@@ -179,34 +179,31 @@ TEST(ConfigFile, DF1ComBoundsAndTexts)
     EXPECT_EQ(s.ErrorMethod, 1);
 }
 
-TEST(ConfigFile, LongSmtpStringsPerFamily)
+// A cut SMTP text is announced in every family: a password cut without a word would reach the
+// device changed on the next send. The password is announced once per box.
+TEST(ConfigFile, LongSmtpStringsAreAnnouncedInEveryFamily)
 {
-    const std::string server(60, 's'), pass(25, 'p');
+    const std::string server(60, 's'), pass(50, 'p');
     TMemIniFile ini;
     ini.LoadFromText("[SMTP]\r\nSERVER=" + server + "\r\nTIMEOUT=20\r\nRETRIES=5\r\nRETRYINT=10\r\nPASS=" + pass +
-                     "\r\n");
-    std::vector<std::string> w;
-    bool replaced = false;
-    TEmailSettings e = ReadEmailSettings(ModbusFamily(), ini, replaced, [&](const std::string &t) { w.push_back(t); });
-    EXPECT_TRUE(w.empty());   // Modbus cuts without a word
-    EXPECT_TRUE(replaced);
-    EXPECT_EQ(e.Server, server.substr(0, 49));
-    EXPECT_EQ(e.Pass, pass.substr(0, 20));
-    EXPECT_EQ(e.PassConfirm, pass.substr(0, 20));
-
-    replaced = false;
-    e = ReadEmailSettings(HostlinkFamily(), ini, replaced, [&](const std::string &t) { w.push_back(t); });
-    ASSERT_EQ(w.size(), 1u);   // a password of 25 fits the 49 of Hostlink
-    EXPECT_EQ(w[0], "The paramenter \"" + server + "\" is too large.\r\n Value \"" + server.substr(0, 49) +
-                        "\" is taken as Default.");
-    EXPECT_EQ(e.Pass, pass);
-
-    ini.WriteString("SMTP", "PASS", std::string(50, 'q'));
-    w.clear();
-    e = ReadEmailSettings(DF1Family(), ini, replaced, [&](const std::string &t) { w.push_back(t); });
-    ASSERT_EQ(w.size(), 3u);   // the server, then the password once per box
-    EXPECT_EQ(w[1], w[2]);
-    EXPECT_EQ(e.PassConfirm, std::string(49, 'q'));
+                     "\r\nUSER=" + std::string(49, 'u') + "\r\n");
+    const auto tooLarge = [](const std::string &value, const std::string &cut) {
+        return "The paramenter \"" + value + "\" is too large.\r\n Value \"" + cut + "\" is taken as Default.";
+    };
+    for (const TFamilyDesc *family : {&ModbusFamily(), &HostlinkFamily(), &DF1Family()}) {
+        SCOPED_TRACE(family->Name);
+        std::vector<std::string> w;
+        bool replaced = false;
+        const TEmailSettings e =
+            ReadEmailSettings(*family, ini, replaced, [&](const std::string &t) { w.push_back(t); });
+        const std::string cut = pass.substr(0, size_t(family->PassMaxLength));
+        EXPECT_EQ(w, (std::vector<std::string>{tooLarge(server, server.substr(0, 49)), tooLarge(pass, cut),
+                                               tooLarge(pass, cut)}));
+        EXPECT_TRUE(replaced);
+        EXPECT_EQ(e.Pass, cut);
+        EXPECT_EQ(e.PassConfirm, cut);
+        EXPECT_EQ(e.User, std::string(49, 'u'));
+    }
 }
 
 // A warning quotes at most 80 characters of a value, then "...", so that every box fits the screen;
@@ -576,27 +573,40 @@ TEST(ConfigFile, FactorsBeyondTheRangeAreRefusedWhateverTheCLibraryLocale)
     }
 }
 
-TEST(ConfigFile, HostlinkAndDF1NumberValuesStayAsWritten)
+// A file written where the decimal point is "," is read where it is ".", and the other way round,
+// in every family; Hostlink and DF1 write what the row holds, Modbus the reading locale's point.
+TEST(ConfigFile, NumberValuesCrossLocalesInEveryFamily)
 {
     THostlinkTagConfig h;
-    h.Name = "F";
+    h.Name = "LEVEL";
     h.Type = 3;
-    h.FactorA = 0.5f;
+    h.Limits = true;
+    h.WrMin.AsFloat = 0.5f;
+    h.FactorA = 2.5f;
     h.Kind = KindFloat;
-    TMemIniFile ini;
-    {
-        Separator comma(',');
-        WriteTagRows(HostlinkFamily(), ini, {HostlinkTagToRow(h)});
-    }
-    Separator point('.');
-    const std::vector<TTagRow> rows = ReadTagRows(HostlinkFamily(), ini);
-    EXPECT_EQ(rows[0][16], "0,5");
-    THostlinkTagConfig back;
-    EXPECT_THROW(HostlinkRowToTag(rows[0], back), ETagRowError);
-
     TDF1TagConfig d;
+    d.Name = "FLOW";
+    d.Type = 3;
+    d.Limits = true;
+    d.WrMax.AsFloat = -1.5f;
     d.FactorB = 2.5f;
-    WriteTagRows(DF1Family(), ini, {DF1TagToRow(d)});
-    EXPECT_EQ(ini.ReadString("TAG0", "FACTORB", ""), "2.5");
-    EXPECT_EQ(ini.ReadSection("TAG0").size(), 19u);
+    d.Kind = KindFloat;
+    for (const auto &[written, read] : {std::pair{',', '.'}, std::pair{'.', ','}}) {
+        SCOPED_TRACE(std::string("written with ") + written);
+        TMemIniFile hl, df;
+        {
+            Separator w(written);
+            WriteTagRows(HostlinkFamily(), hl, {HostlinkTagToRow(h)});
+            WriteTagRows(DF1Family(), df, {DF1TagToRow(d)});
+        }
+        EXPECT_EQ(hl.ReadString("TAG0", "WRMIN", ""), written == ',' ? "0,5" : "0.5");
+        EXPECT_EQ(df.ReadString("TAG0", "FACTORB", ""), written == ',' ? "2,5" : "2.5");
+        Separator r(read);
+        THostlinkTagConfig hBack;
+        HostlinkRowToTag(ReadTagRows(HostlinkFamily(), hl)[0], hBack);
+        ExpectSameTag(h, hBack);
+        TDF1TagConfig dBack;
+        DF1RowToTag(ReadTagRows(DF1Family(), df)[0], dBack);
+        ExpectSameTag(d, dBack);
+    }
 }
