@@ -26,7 +26,7 @@ constexpr size_t kMaxListingBytes = 1024 * 1024;
 // How long a cancelled session waits for the server to read its last commands.
 constexpr int kLingerMs = 1000;
 constexpr int kQuitReplyMs = 2000;
-// How often an upload looks at how much of its data the server has taken.
+// How often an upload looks at how much of its data the server has taken, while some is in flight.
 constexpr int kDeliveryCheckMs = 50;
 
 void CloseFd(int &fd)
@@ -550,6 +550,8 @@ void TFtpClient::SendData(const std::string &data, int &state, const std::string
 {
     const size_t chunk = BufferSize ? BufferSize : 256;
     size_t sent = 0;
+    bool shut = false;         // the last byte is written and the data connection half-closed
+    bool watchData = true;     // its errors still matter
     int64_t delivered = 0;
     Clock::time_point lastMove = Clock::now();
     for (;;) {
@@ -560,33 +562,53 @@ void TFtpClient::SendData(const std::string &data, int &state, const std::string
             else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
             else throw EFtpError(Errno("sending data"));
         }
+        // The end of the file goes out right behind its last byte: the server reads to it and then
+        // replies, and that reply, not a look at the queue, ends the upload.
+        if (sent == data.size() && !shut) {
+            if (::shutdown(data_, SHUT_WR) != 0) throw EFtpError(Errno("sending data"));
+            shut = true;
+        }
         // Bytes count once the server has them; those still queued here may yet take long on a
-        // slow link, and they are what the read time-out waits for.
-        const int64_t now = int64_t(sent) - std::min<int64_t>(Unacknowledged(data_), int64_t(sent));
+        // slow link, and they are what the read time-out waits for. The end of the file takes a
+        // place in the queue of its own.
+        int64_t queued = Unacknowledged(data_);
+        if (shut && queued > 0) --queued;
+        const int64_t now = state == kFinalReply && shut ? int64_t(sent)
+                                                         : int64_t(sent) - std::min<int64_t>(queued, int64_t(sent));
         if (now != delivered) {
             delivered = now;
             moved_ = delivered;
             lastMove = Clock::now();
             if (OnWork) OnWork(TFtpWorkMode::Write, delivered);
         }
-        if (sent == data.size() && (delivered == int64_t(sent) || state == kFinalReply)) return;
+        if (shut && state == kFinalReply) return;
         if (state != kFinalReply && inbuf_.find('\n') != std::string::npos) {
             ReadTransferReply(state, cmd);
             continue;
         }
+        // Only bytes in flight need another look, for the progress and for the read time-out;
+        // with none left the wait is for the reply alone.
+        const bool inFlight = delivered < int64_t(sent);
         const int idle = int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastMove).count());
-        const int wait = Bounded(std::min(kDeliveryCheckMs, ReadTimeoutMs - idle));
-        if (wait <= 0) TimedOut("sending data");
-        pollfd p[3] = {{data_, short(sent < data.size() ? POLLOUT : 0), 0},
+        const int wait = Bounded(inFlight ? std::min(kDeliveryCheckMs, ReadTimeoutMs - idle) : ReadTimeoutMs - idle);
+        if (wait <= 0) TimedOut(inFlight || !shut ? "sending data" : "waiting for a reply");
+        pollfd p[3] = {{watchData ? data_ : -1, short(shut ? 0 : POLLOUT), 0},
                        {state == kFinalReply ? -1 : ctrl_, POLLIN, 0},
                        {wake_[0], POLLIN, 0}};
         const int n = ::poll(p, wake_[0] >= 0 ? 3 : 2, wait);
         if (n < 0 && errno != EINTR) throw EFtpError(Errno("poll"));
         if (abort_) throw EFtpCanceled("the FTP session was canceled");
-        if (n > 0 && p[1].revents) ReadTransferReply(state, cmd);
-        // A data connection that broke with bytes still queued will not deliver them.
-        else if (n > 0 && (p[0].revents & (POLLERR | POLLHUP)) && Unacknowledged(data_) > 0)
-            throw EFtpError("the data connection broke");
+        if (n <= 0) continue;
+        if (p[1].revents) {
+            ReadTransferReply(state, cmd);
+        } else if (p[0].revents & POLLERR) {
+            // A data connection that broke with bytes still queued will not deliver them.
+            if (Unacknowledged(data_) > (shut ? 1 : 0)) throw EFtpError("the data connection broke");
+            watchData = false;
+        } else if (shut && (p[0].revents & POLLHUP)) {
+            // The server closed its side too; its reply is still to come.
+            watchData = false;
+        }
     }
 }
 

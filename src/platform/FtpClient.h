@@ -124,7 +124,7 @@ private:
     int OpenDataChannel(const std::string &cmd);
     std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
                             const std::string &cmd);
-    // Sends `data` and returns once the server has acknowledged all of it (or confirmed the store).
+    // Sends `data`, half-closes the data connection and returns with the server's final reply.
     void SendData(const std::string &data, int &state, const std::string &cmd);
     // A reply to the transfer command while its data moves: preliminary, final, or a refusal.
     void ReadTransferReply(int &state, const std::string &cmd);
