@@ -96,8 +96,6 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     IdUDPServer = new TUdpEndpoint(this);
     connect(IdUDPServer, &TUdpEndpoint::Received, this,
             [this](const QByteArray &data, const QString &, quint16) { IdUDPServerUDPRead(data); });
-    IdHTTPLocal.UseProxy = false;
-    IdHTTPRemote.UseProxy = true;
 
     // FormCreate
     Connected = false;
@@ -425,22 +423,6 @@ void TMainForm::showEvent(QShowEvent *event)
         shown_ = true;
         FormShow();
     }
-}
-
-void TMainForm::SinchronizeOptions()
-{
-    ReportSettingsFileProblem();
-    ReportErrors([this]() {
-        THttpProxy p;
-        if (GetHttpProxyEnabled()) {
-            p.Server = GetHttpProxyServer();
-            p.Port = GetHttpProxyPort();
-            p.BasicAuth = GetHttpProxyAuth();
-            p.Username = GetHttpProxyUserName();
-            p.Password = GetHttpProxyPassword();
-        }
-        IdHTTPRemote.Proxy = p;
-    });
 }
 
 void TMainForm::SetBusy(bool busy)

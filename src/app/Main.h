@@ -2,8 +2,8 @@
 #pragma once
 
 #include "Documents.h"
-#include "HttpClient.h"
 #include "KProt.h"
+#include "RequestChannel.h"
 #include "VXTTypes.h"
 
 #include <QMainWindow>
@@ -64,11 +64,11 @@ public:
     bool Connected = false;
     TDeviceData ConnectedDevice;
 
-    // The UDP socket and the two HTTP clients: local devices never through a proxy, remote ones
-    // through the proxy of the settings.
+    // The UDP socket and the request channel with its two HTTP clients.
     TUdpEndpoint *IdUDPServer = nullptr;
-    THttpClient IdHTTPLocal;
-    THttpClient IdHTTPRemote;
+    TRequestChannel Channel;
+    THttpClient &IdHTTPLocal = Channel.IdHTTPLocal;
+    THttpClient &IdHTTPRemote = Channel.IdHTTPRemote;
     QStringList Bindings;   // the local addresses the socket serves
 
     // Network ports and addresses; tests and the emulator change them.
@@ -77,7 +77,7 @@ public:
     QString BroadcastAddress = QStringLiteral("255.255.255.255");
     void SetHttpPort(int port);
 
-    // The request channel
+    // The request channel: a failure shows "No Response from Device..." before false is returned.
     bool SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                         const TPacket &Request, TPacket &Reply);
     bool SendHTTPAdminServer(const std::string &Msg, const std::string &IP, const std::string &RemoteIP,

@@ -1,39 +1,27 @@
 // The main window's request channel: one KProt message posted to the device, one reply back.
-#include "Blocking.h"
 #include "InfoMsg.h"
 #include "Main.h"
 #include "MsgBox.h"
-#include "StrUtils.h"
-
-#include <QApplication>
+#include "Options.h"
 
 namespace vxt {
 
-void TMainForm::SetHttpPort(int port)
+void TMainForm::SetHttpPort(int port) { Channel.SetHttpPort(port); }
+
+void TMainForm::SinchronizeOptions()
 {
-    IdHTTPLocal.Port = port;
-    IdHTTPRemote.Port = port;
+    ReportSettingsFileProblem();
+    const std::string error = Channel.SinchronizeOptions();
+    if (!error.empty()) ShowError(error);
 }
 
 bool TMainForm::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                                const TPacket &Request, TPacket &Reply)
 {
-    const THttpClient client = RemoteIP.empty() ? IdHTTPLocal : IdHTTPRemote;
-    const std::string host = RemoteIP.empty() ? IP : RemoteIP;
-    const std::string body = Trim(Request.GetText());
-    THttpResult r;
-    try {
-        r = RunAndWait<THttpResult>(
-            [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body, EndingFlag()); });
-    } catch (const EWaitAbandoned &) {
-        // The program is ending: a failure like any other, whose boxes no longer show.
-    }
-    if (!r.Ok) {
-        ShowError("No Response from Device. Check the connection and try again.");
-        return false;
-    }
-    Reply.SetText(r.Body);
-    return true;
+    if (Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply)) return true;
+    // Also when the program is ending, where the box no longer shows.
+    ShowError("No Response from Device. Check the connection and try again.");
+    return false;
 }
 
 bool TMainForm::SendHTTPAdminServer(const std::string &Msg, const std::string &IP, const std::string &RemoteIP,

@@ -25,7 +25,6 @@ int TfrmModbusTags::AlarmMode = 0;
 
 namespace {
 
-enum { srcSerial = 0, srcInput = 1, srcOutput = 2, srcInternal = 3, srcAnalog = 4 };
 enum { tUnsigned = 0, tSigned = 1, tLong = 2, tFloat = 4, tFloatInverted = 5, tWordBit = 7, tSingleBit = 8 };
 enum { rtHolding = 0, rtInput = 1, rtInputStatus = 2, rtCoil = 3 };
 
@@ -403,16 +402,6 @@ void TfrmModbusTags::SetControls()
 
 // ---- validation ----------------------------------------------------------------------------
 
-bool TfrmModbusTags::Validate()
-{
-    if (TagName().empty()) return Refuse(TagMsg::NoName);
-    switch (Source()) {
-    case srcSerial: return ValidateModbus();
-    case srcInternal: return ValidateInternal();
-    default: return ValidateIO();
-    }
-}
-
 bool TfrmModbusTags::ValidateModbus()
 {
     int32_t unit = 0;
@@ -443,35 +432,6 @@ bool TfrmModbusTags::ValidateModbus()
     if (!ScaleIsNone() && !FactorsValid())
         return Refuse(TagMsg::ScaleFactors);
     return ValidateIntegerValues(limits, alarm);
-}
-
-bool TfrmModbusTags::ValidateIO()
-{
-    if (!ValidateBitPosition(7)) return false;
-    const int source = Source();
-    if ((source == srcInput || source == srcAnalog) && !chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
-    return source != srcAnalog || AlarmChecksOfAnalogInput();
-}
-
-// The fifth source's bounds and factors are stored as numbers; texts that are none are refused
-// here with the messages a serial tag gets for them.
-bool TfrmModbusTags::AlarmChecksOfAnalogInput()
-{
-    const bool alarm = chkAlarmEnable->isChecked();
-    if (alarm && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
-    if (!ScaleIsNone() && !FactorsValid())
-        return Refuse(TagMsg::ScaleFactors);
-    if (alarm && IsInteger() && !PairIsInteger(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmInteger);
-    return true;
-}
-
-bool TfrmModbusTags::ValidateInternal()
-{
-    const std::string name = TagName();
-    if (name != "_ALARM" && name != "_ALARMNAK" && name != "_COMMERROR") return Refuse(TagMsg::Internal);
-    if (!chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
-    if (!ScaleIsNone()) return Refuse(TagMsg::DigitalScale);
-    return true;
 }
 
 // ---- the tag -------------------------------------------------------------------------------

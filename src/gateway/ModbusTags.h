@@ -38,10 +38,7 @@ public:
 
     void ClearControls() override;
     void SetControls() override;
-    bool Validate() override;
     bool ValidateModbus();
-    bool ValidateIO();
-    bool ValidateInternal();
 
     void DigitalChange();
     void ReadAccessChange();
@@ -61,6 +58,9 @@ public:
 protected:
     TIntBounds TypeBounds(int type) const override;
     void GetTagConfiguration() override;
+    bool ValidateSerial() override { return ValidateModbus(); }
+    // A Velto input or output is checked for its bit position and read-only box alone.
+    bool ValidateDigitalIO() override { return true; }
 
 private:
     void BuildConfigPage();
@@ -68,7 +68,6 @@ private:
     int RegTable() const;
     // The bit position and Enron box as the shown type wants them.
     void TypeDependents();
-    bool AlarmChecksOfAnalogInput();
 };
 
 extern TfrmModbusTags *frmModbusTags;

@@ -1,8 +1,8 @@
 // What the Modbus, Hostlink and DF1 tag editors share: the four pages with the Tag Value and Scale
 // pages whole, the tag name with its "..." button, OK/Cancel, the key filters, the value, alarm and
-// scale fields of the tag built from the controls, and the checks of limits, alarm bounds and scale
-// factors. A family supplies its tables, its first page, its alarm layout, its predicates, its
-// control rules and its own checks.
+// scale fields of the tag built from the controls, the checks of limits, alarm bounds and scale
+// factors, and the checks of the sources other than the serial one. A family supplies its tables,
+// its first page, its alarm layout, its predicates, its control rules and the checks of a serial tag.
 #pragma once
 
 #include "VXTTypes.h"
@@ -147,7 +147,11 @@ public:
     void InitControls();
     virtual void ClearControls() = 0;
     virtual void SetControls() = 0;
-    virtual bool Validate() = 0;
+    // The first failing check shows its message and gives false; a serial tag's checks are the family's.
+    bool Validate();
+    // The checks of a Velto input, output or analog input, and of an internal tag.
+    bool ValidateIO();
+    bool ValidateInternal();
     void btnOkClick();
     void btnInternalClick();
 
@@ -164,6 +168,9 @@ public:
     int32_t GetHighestValueInt() const;
 
 protected:
+    // The sources every family lists, in this order.
+    enum { srcSerial = 0, srcInput = 1, srcOutput = 2, srcInternal = 3, srcAnalog = 4 };
+
     // `family` names the dialog in its caption ("Add Modbus Tag"); the tables fill the source and
     // type lists.
     TTagEditorBase(const char *family, const TTextTable &sources, const TTextTable &types, QWidget *parent);
@@ -212,6 +219,14 @@ protected:
     // The integer checks of write limits and value-alarm bounds, in the order every family runs them.
     bool ValidateIntegerValues(bool limits, bool alarmRange);
     bool ValidateBitPosition(int high);
+    // The family's checks of a serial tag.
+    virtual bool ValidateSerial() = 0;
+    // The alarm-by-value box, where the family has one (else the tag's kind chooses the alarm).
+    virtual bool ValueAlarmTicked() const { return false; }
+    // The checks of a Velto input or output beyond its bit position and read-only box.
+    virtual bool ValidateDigitalIO() { return DigitalAlarmAndScale(); }
+    // A digital tag has neither an alarm by value nor a scale.
+    bool DigitalAlarmAndScale();
 
     void showEvent(QShowEvent *event) override;
 
@@ -221,6 +236,7 @@ private:
     void PageChanged(int index);
     // Starts the fields of every page at the same place.
     void AlignFieldColumns();
+    bool AlarmChecksOfAnalogInput();
 
     std::string family_;
     QGridLayout *configGrid_;

@@ -184,16 +184,6 @@ void TPlcTagEditor::SetValueAlarmScale(const TTagEditFields &f)
 
 // ---- validation ----------------------------------------------------------------------------
 
-bool TPlcTagEditor::Validate()
-{
-    if (TagName().empty()) return Refuse(TagMsg::NoName);
-    switch (Source()) {
-    case srcSerial: return ValidateSerial();
-    case srcInternal: return ValidateInternal();
-    default: return ValidateIO();
-    }
-}
-
 bool TPlcTagEditor::ValidateTagValues()
 {
     const int type = TypeIndex();
@@ -213,38 +203,7 @@ bool TPlcTagEditor::ValidateTagValues()
     return ValidateIntegerValues(limits, byValue);
 }
 
-bool TPlcTagEditor::ValidateIO()
-{
-    if (!ValidateBitPosition(7)) return false;
-    const int source = Source();
-    if ((source == srcInput || source == srcAnalog) && !chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
-    if (source == srcAnalog) return AlarmChecksOfAnalogInput();
-    if (chkAlarmEnable->isChecked() && chkAlarmValue->isChecked()) return Refuse(TagMsg::DigitalRange);
-    if (!ScaleIsNone()) return Refuse(TagMsg::DigitalScale);
-    return true;
-}
-
-// An analog input's alarm is always a range, whichever kind box is ticked: its bounds and factors
-// are stored as numbers, and what would not convert is refused with the messages a serial tag gets.
-bool TPlcTagEditor::AlarmChecksOfAnalogInput()
-{
-    const bool alarm = chkAlarmEnable->isChecked();
-    if (alarm && !PairInOrder(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmRange);
-    if (!ScaleIsNone() && !FactorsValid())
-        return Refuse(TagMsg::ScaleFactors);
-    if (alarm && IsInteger() && !PairIsInteger(txtLowestAlarm, txtHighestAlarm)) return Refuse(TagMsg::AlarmInteger);
-    return true;
-}
-
-bool TPlcTagEditor::ValidateInternal()
-{
-    const std::string name = TagName();
-    if (name != "_ALARM" && name != "_ALARMNAK" && name != "_COMMERROR") return Refuse(TagMsg::Internal);
-    if (!chkReadOnly->isChecked()) return Refuse(TagMsg::ReadOnly);
-    if (chkAlarmEnable->isChecked() && chkAlarmValue->isChecked()) return Refuse(TagMsg::DigitalRange);
-    if (!ScaleIsNone()) return Refuse(TagMsg::DigitalScale);
-    return true;
-}
+bool TPlcTagEditor::ValueAlarmTicked() const { return chkAlarmValue->isChecked(); }
 
 // ---- the tag -------------------------------------------------------------------------------
 

@@ -13,10 +13,6 @@ public:
     QCheckBox *chkAlarmValue;
     QCheckBox *chkAlarmEdge;
 
-    bool Validate() override;
-    bool ValidateIO();
-    bool ValidateInternal();
-
     void cboSourceChange() override;
     void cboTypeChange() override;
     void chkAlarmEnableClick() override;
@@ -33,9 +29,8 @@ protected:
 
     // The serial source's addressing controls, enabled for the serial source only.
     virtual void EnableAddressing(bool serial) = 0;
-    // The checks of a serial tag up to its addressing; the family then runs ValidateTagValues.
-    virtual bool ValidateSerial() = 0;
-    // The checks of a serial tag after its addressing: bit position, limits, alarm and scale.
+    // The checks of a serial tag after its addressing (bit position, limits, alarm and scale), which
+    // the family's ValidateSerial runs last.
     bool ValidateTagValues();
 
     // The value, alarm and scale steps of ClearControls and SetControls.
@@ -45,12 +40,12 @@ protected:
     uint8_t NonSerialType() const;
     int32_t StoredBitPos() const;
 
-    enum { srcSerial = 0, srcInput = 1, srcOutput = 2, srcInternal = 3, srcAnalog = 4 };
+    bool ValueAlarmTicked() const override;
+
     enum { tUnsigned = 0, tSigned = 1, tLong = 2, tFloat = 3, tBCD = 4, tWordBit = 5, tSingleBit = 6 };
 
 private:
     void BuildAlarmPage();
-    bool AlarmChecksOfAnalogInput();
 };
 
 }  // namespace vxt

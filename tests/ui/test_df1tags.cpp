@@ -152,89 +152,6 @@ const std::vector<Refusal> &Refusals()
          "Write Limits must be between -32768 and 32767 for the selected type."},
         {"unsigned alarm out of bounds", [](D &d) { ValueAlarm(d, "-5", "5"); },
          "Alarm Range Values must be between 0 and 65535 for the selected type."},
-        {"input without bit", [](D &d) { Pick(d.cboSource, srcInput); }, "Bit Position must be provided for this type."},
-        {"output bit 9", [](D &d) { Source(d, srcOutput, "9"); }, "Bit Position must be between 0 and 7."},
-        {"input not read only", [](D &d) { Source(d, srcInput, "1"); }, "Tag must be Read Only."},
-        {"output value alarm",
-         [](D &d) {
-             Source(d, srcOutput, "1");
-             ValueAlarm(d, "0", "1");
-         },
-         "Digital Tags cannot have alarm by a range of values."},
-        {"input scaled",
-         [](D &d) {
-             Source(d, srcInput, "1");
-             Tick(d.chkReadOnly, true);
-             Scaled(d, "1", "1");
-         },
-         "Digital Tags cannot be scalable"},
-        {"analog not read only", [](D &d) { Source(d, srcAnalog, "0"); }, "Tag must be Read Only."},
-        // An analog input's alarm is a range whichever kind is ticked: bounds that do not convert
-        // are refused, not the kind.
-        {"analog edge alarm without bounds",
-         [](D &d) {
-             Source(d, srcAnalog, "0");
-             Tick(d.chkReadOnly, true);
-             Tick(d.chkAlarmEnable, true);
-             Tick(d.chkAlarmEdge, true);
-         },
-         "Alarm Range is not valid"},
-        {"analog alarm of no kind without bounds",
-         [](D &d) {
-             Source(d, srcAnalog, "0");
-             Tick(d.chkReadOnly, true);
-             Tick(d.chkAlarmEnable, true);
-         },
-         "Alarm Range is not valid"},
-        {"analog alarm reversed",
-         [](D &d) {
-             Source(d, srcAnalog, "0");
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "5", "-5");
-         },
-         "Alarm Range is not valid"},
-        {"analog factors",
-         [](D &d) {
-             Source(d, srcAnalog, "0");
-             Tick(d.chkReadOnly, true);
-             Scaled(d, "", "");
-         },
-         "Scale Factors are not valid"},
-        {"analog alarm not integer",
-         [](D &d) {
-             Source(d, srcAnalog, "0");
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "0.1", "5");
-         },
-         "Alarm range values must be Integer for this type of Tag."},
-        {"internal name",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("COMMERROR"));
-         },
-         "Unrecognized Internal Tag Name."},
-        {"internal not read only",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARM"));
-         },
-         "Tag must be Read Only."},
-        {"internal value alarm",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARM"));
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "0", "1");
-         },
-         "Digital Tags cannot have alarm by a range of values."},
-        {"internal scaled",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARM"));
-             Tick(d.chkReadOnly, true);
-             Scaled(d, "1", "1");
-         },
-         "Digital Tags cannot be scalable"},
     };
     return cases;
 }
@@ -483,11 +400,6 @@ private slots:
             QCOMPARE(dlg->Tag.Kind, TTagKind(w.source == srcAnalog ? KindInteger : KindDigital));
             QCOMPARE(DF1TagKind(dlg->Tag), dlg->Tag.Kind);
         }
-    }
-
-    void analogInputAlarmOfAnyKindIsARange()
-    {
-        ExpectAnalogAlarmIsARange(dlg.get(), *boxes, srcAnalog, "1");
     }
 
     void analogInputKinds()

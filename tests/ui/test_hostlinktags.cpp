@@ -136,88 +136,6 @@ const std::vector<Refusal> &Refusals()
              ValueAlarm(d, "1", "70000");
          },
          "Alarm Range Values must be between 0 and 65535 for the selected type."},
-        {"input without bit", [](D &d) { Pick(d.cboSource, srcInput); }, "Bit Position must be provided for this type."},
-        {"input bit 8", [](D &d) { Source(d, srcInput, "8"); }, "Bit Position must be between 0 and 7."},
-        {"input not read only", [](D &d) { Source(d, srcInput, "0"); }, "Tag must be Read Only."},
-        {"output value alarm",
-         [](D &d) {
-             Source(d, srcOutput, "7");
-             ValueAlarm(d, "0", "1");
-         },
-         "Digital Tags cannot have alarm by a range of values."},
-        {"output scaled",
-         [](D &d) {
-             Source(d, srcOutput, "7");
-             Scaled(d, "1", "1");
-         },
-         "Digital Tags cannot be scalable"},
-        {"analog not read only", [](D &d) { Source(d, srcAnalog, "1"); }, "Tag must be Read Only."},
-        // An analog input's alarm is a range whichever kind is ticked: bounds that do not convert
-        // are refused, not the kind.
-        {"analog edge alarm without bounds",
-         [](D &d) {
-             Source(d, srcAnalog, "1");
-             Tick(d.chkReadOnly, true);
-             Tick(d.chkAlarmEnable, true);
-             Tick(d.chkAlarmEdge, true);
-         },
-         "Alarm Range is not valid"},
-        {"analog alarm of no kind without bounds",
-         [](D &d) {
-             Source(d, srcAnalog, "1");
-             Tick(d.chkReadOnly, true);
-             Tick(d.chkAlarmEnable, true);
-         },
-         "Alarm Range is not valid"},
-        {"analog alarm empty",
-         [](D &d) {
-             Source(d, srcAnalog, "1");
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "", "");
-         },
-         "Alarm Range is not valid"},
-        {"analog factors",
-         [](D &d) {
-             Source(d, srcAnalog, "1");
-             Tick(d.chkReadOnly, true);
-             Scaled(d, "1", ".");
-         },
-         "Scale Factors are not valid"},
-        {"analog alarm not integer",
-         [](D &d) {
-             Source(d, srcAnalog, "1");
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "0", "99.5");
-         },
-         "Alarm range values must be Integer for this type of Tag."},
-        {"internal name",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARMS"));
-         },
-         "Unrecognized Internal Tag Name."},
-        {"internal not read only",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_commerror"));
-         },
-         "Tag must be Read Only."},
-        {"internal value alarm",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARMNAK"));
-             Tick(d.chkReadOnly, true);
-             ValueAlarm(d, "0", "1");
-         },
-         "Digital Tags cannot have alarm by a range of values."},
-        {"internal scaled",
-         [](D &d) {
-             Pick(d.cboSource, srcInternal);
-             Type(d.txtTagName, QStringLiteral("_ALARMNAK"));
-             Tick(d.chkReadOnly, true);
-             Scaled(d, "1", "1");
-         },
-         "Digital Tags cannot be scalable"},
     };
     return cases;
 }
@@ -509,11 +427,6 @@ private slots:
         e.Kind = KindDigital;
         CompareTags(dlg->Tag, e);
         QCOMPARE(HostlinkTagKind(dlg->Tag), dlg->Tag.Kind);
-    }
-
-    void analogInputAlarmOfAnyKindIsARange()
-    {
-        ExpectAnalogAlarmIsARange(dlg.get(), *boxes, srcAnalog, "2");
     }
 
     void veltoAinputIntegerAndFloat()

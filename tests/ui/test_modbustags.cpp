@@ -228,66 +228,6 @@ const std::vector<Refusal> &Refusals()
              Type(d.txtHighestAlarm, QStringLiteral("65536"));
          },
          "Alarm Range Values must be between 0 and 65535 for the selected type."},
-        {"input without bit",
-         [](TfrmModbusTags &d) { Pick(d.cboSource, 1); }, "Bit Position must be provided for this type."},
-        {"input bit 8",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 1);
-             Type(d.txtBitPosition, QStringLiteral("8"));
-         },
-         "Bit Position must be between 0 and 7."},
-        {"input not read only",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 1);
-             Type(d.txtBitPosition, QStringLiteral("2"));
-             d.chkReadOnly->setChecked(false);
-         },
-         "Tag must be Read Only."},
-        {"analog alarm empty",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 4);
-             Type(d.txtBitPosition, QStringLiteral("0"));
-             Tick(d.chkAlarmEnable, true);
-         },
-         "Alarm Range is not valid"},
-        {"analog factors",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 4);
-             Type(d.txtBitPosition, QStringLiteral("0"));
-             Pick(d.cboScale, 1);
-             Type(d.txtFactorA, QStringLiteral("-"));
-             Type(d.txtFactorB, QStringLiteral("1"));
-         },
-         "Scale Factors are not valid"},
-        {"analog alarm not integer",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 4);
-             Type(d.txtBitPosition, QStringLiteral("0"));
-             Tick(d.chkAlarmEnable, true);
-             Type(d.txtLowestAlarm, QStringLiteral("0.5"));
-             Type(d.txtHighestAlarm, QStringLiteral("100"));
-         },
-         "Alarm range values must be Integer for this type of Tag."},
-        {"internal name",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 3);
-             Type(d.txtTagName, QStringLiteral("ALARM"));
-         },
-         "Unrecognized Internal Tag Name."},
-        {"internal not read only",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 3);
-             Type(d.txtTagName, QStringLiteral("_alarm"));
-             d.chkReadOnly->setChecked(false);
-         },
-         "Tag must be Read Only."},
-        {"internal scaled",
-         [](TfrmModbusTags &d) {
-             Pick(d.cboSource, 3);
-             Type(d.txtTagName, QStringLiteral("_COMMERROR"));
-             d.cboScale->setCurrentIndex(1);
-         },
-         "Digital Tags cannot be scalable"},
     };
     return cases;
 }

@@ -175,37 +175,6 @@ void ExpectNameKeptAsTheFileKeepsIt(Editor *dlg, MessageBoxRecorder &boxes, cons
     }
 }
 
-// The kind boxes are not checked for an analog input (source `analog`, input number `input`): its
-// alarm is stored as the range typed, on the first edit and on a later one.
-template <typename Editor>
-void ExpectAnalogAlarmIsARange(Editor *dlg, MessageBoxRecorder &boxes, int analog, const char *input)
-{
-    RunEditor(dlg, [&] {
-        Type(dlg->txtTagName, QStringLiteral("AI"));
-        Source(*dlg, analog, input);
-        Tick(dlg->chkReadOnly, true);
-        Tick(dlg->chkAlarmEnable, true);
-        Type(dlg->txtLowestAlarm, QStringLiteral("0"));
-        Type(dlg->txtHighestAlarm, QStringLiteral("100"));
-        Tick(dlg->chkAlarmEdge, true);
-        ExpectEditorAccepts(dlg, boxes);
-    });
-    QCOMPARE(dlg->Tag.Source, uint8_t(analog));
-    QVERIFY(dlg->Tag.Alarm);
-    QCOMPARE(dlg->Tag.Kind, TTagKind(KindInteger));
-    QCOMPARE(dlg->Tag.AlMin.AsInteger, 0);
-    QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
-    RunEditor(dlg, [&] {
-        QVERIFY(dlg->chkAlarmValue->isChecked() && !dlg->chkAlarmEdge->isChecked());
-        Tick(dlg->chkAlarmValue, false);
-        Type(dlg->txtLowestAlarm, QStringLiteral("-5"));
-        ExpectEditorAccepts(dlg, boxes);
-    }, 1);
-    QVERIFY(dlg->Tag.Alarm);
-    QCOMPARE(dlg->Tag.AlMin.AsInteger, -5);
-    QCOMPARE(dlg->Tag.AlMax.AsInteger, 100);
-}
-
 inline void CompareValue(const TTagValue &a, const TTagValue &b)
 {
     QCOMPARE(a.AsFloat, b.AsFloat);

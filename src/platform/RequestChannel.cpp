@@ -1,4 +1,4 @@
-#include "SilentChannel.h"
+#include "RequestChannel.h"
 
 #include "Blocking.h"
 #include "StrUtils.h"
@@ -8,15 +8,16 @@
 
 namespace vxt {
 
-TSilentChannel::TSilentChannel()
+TRequestChannel::TRequestChannel()
 {
     IdHTTPLocal.UseProxy = false;
     IdHTTPRemote.UseProxy = true;
 }
 
-void TSilentChannel::SinchronizeOptions()
+std::string TRequestChannel::SinchronizeOptions()
 {
     THttpProxy p;
+    std::string error;
     try {
         if (GetHttpProxyEnabled()) {
             p.Server = GetHttpProxyServer();
@@ -25,28 +26,28 @@ void TSilentChannel::SinchronizeOptions()
             p.Username = GetHttpProxyUserName();
             p.Password = GetHttpProxyPassword();
         }
-    } catch (const std::exception &) {
-        // An unreadable settings file leaves the remote client without a proxy; the request that
-        // follows then fails or succeeds on its own.
+    } catch (const std::exception &e) {
         p = THttpProxy();
+        error = e.what();
     }
     IdHTTPRemote.Proxy = p;
+    return error;
 }
 
-void TSilentChannel::SetHttpPort(int port)
+void TRequestChannel::SetHttpPort(int port)
 {
     IdHTTPLocal.Port = port;
     IdHTTPRemote.Port = port;
 }
 
-void TSilentChannel::SetTimeout(int ms)
+void TRequestChannel::SetTimeout(int ms)
 {
     IdHTTPLocal.TimeoutMs = ms;
     IdHTTPRemote.TimeoutMs = ms;
 }
 
-bool TSilentChannel::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
-                                    const TPacket &Request, TPacket &Reply) const
+bool TRequestChannel::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
+                                     const TPacket &Request, TPacket &Reply) const
 {
     const THttpClient client = RemoteIP.empty() ? IdHTTPLocal : IdHTTPRemote;
     const std::string host = RemoteIP.empty() ? IP : RemoteIP;
@@ -56,6 +57,8 @@ bool TSilentChannel::SendHTTPServer(const std::string &IP, const std::string &Re
         r = RunAndWait<THttpResult>(
             [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body, EndingFlag()); });
     } catch (const std::exception &) {
+        // A wait given up as the program ends, or an exchange that could not be carried out: no
+        // reply came either way.
         return false;
     }
     if (!r.Ok) return false;
