@@ -4,7 +4,7 @@
 #pragma once
 
 #include "KProt.h"
-#include "SilentChannel.h"
+#include "RequestChannel.h"
 #include "VXTTypes.h"
 
 #include <QDialog>
@@ -46,7 +46,7 @@ public:
     QPushButton *btnStop;
 
     // The window's own silent request channel; tests point it at another port.
-    TSilentChannel Channel;
+    TRequestChannel Channel;   // clients of its own; failures are the caller's to report
     THttpClient &IdHTTPLocal = Channel.IdHTTPLocal;
     THttpClient &IdHTTPRemote = Channel.IdHTTPRemote;
     void SetHttpPort(int port) { Channel.SetHttpPort(port); }

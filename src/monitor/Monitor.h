@@ -5,7 +5,7 @@
 
 #include "MonitorChart.h"
 #include "MonitorLogic.h"
-#include "SilentChannel.h"
+#include "RequestChannel.h"
 #include "VXTTypes.h"
 
 #include <QColor>
@@ -51,7 +51,7 @@ public:
     QTimer *TimerScan;
 
     // The window's own silent request channel; tests point it at another port.
-    TSilentChannel Channel;
+    TRequestChannel Channel;   // clients of its own; failures are the caller's to report
     THttpClient &IdHTTPLocal = Channel.IdHTTPLocal;
     THttpClient &IdHTTPRemote = Channel.IdHTTPRemote;
     void SetHttpPort(int port) { Channel.SetHttpPort(port); }

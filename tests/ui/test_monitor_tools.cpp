@@ -122,7 +122,7 @@ private slots:
         frmMonitor = new TfrmMonitor(form);
         frmGetTagConfig = new TfrmGetTagConfig(form);
         frmWriteValue = new TfrmWriteValue(form);
-        for (TSilentChannel *c : {&frmMonitor->Channel, &frmGetTagConfig->Channel}) {
+        for (TRequestChannel *c : {&frmMonitor->Channel, &frmGetTagConfig->Channel}) {
             c->SetHttpPort(emu->httpPort());
             c->SetTimeout(1500);
         }
