@@ -11,3 +11,16 @@ endforeach()
 if(found)
   message(FATAL_ERROR "setMaxLength cuts values set from code; use SetTypingLimit or SetKeyFilter:${found}")
 endif()
+
+# The program runs on TApplication, which reports what a command raises; on a plain QApplication
+# the first such error would end the program.
+set(found "")
+foreach(f IN LISTS sources)
+  file(STRINGS "${f}" hits REGEX "(^|[^A-Za-z_])QApplication[ \t]+[A-Za-z_]+[ \t]*[({]")
+  foreach(h IN LISTS hits)
+    string(APPEND found "\n${f}: ${h}")
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "the program's application object is TApplication:${found}")
+endif()

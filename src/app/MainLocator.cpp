@@ -27,9 +27,15 @@ void TMainForm::SendUDPPacket(const std::string &Data)
                   StdPath(QCoreApplication::applicationFilePath()));
         return;
     }
-    if (!opened || !IdUDPServer->Send(Data, BroadcastAddress, UdpDevicePort))
+    if (!opened && IdUDPServer->LastOpenError() == TUdpOpenError::InUse) {
         ShowError("Other Application is conflicting with VXT Communication.\r\nClose the other application and try "
                   "again.");
+        return;
+    }
+    // Any other failure (no route for the broadcast, no network at all) is no other program's doing.
+    if (!opened || !IdUDPServer->Send(Data, BroadcastAddress, UdpDevicePort))
+        ShowError("VXT cannot send to the devices on UDP port " + std::to_string(UdpDevicePort) + ".\r\n" +
+                  IdUDPServer->LastErrorText() + ".");
 }
 
 void TMainForm::SetDeviceLocatorAction(uint8_t State, const std::string &MAC)

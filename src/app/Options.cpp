@@ -34,6 +34,18 @@ W *Named(W *w, const char *name)
     return w;
 }
 
+// A proxy server as it is stored: without blanks or control characters at either end, as SMTP
+// servers are (Trim).
+QString ServerText(const QLineEdit *edit)
+{
+    const QString t = edit->text();
+    qsizetype first = 0;
+    qsizetype end = t.size();
+    while (first < end && t.at(first).unicode() <= ' ') ++first;
+    while (end > first && t.at(end - 1).unicode() <= ' ') --end;
+    return t.mid(first, end - first);
+}
+
 QLineEdit *MakeEdit(QWidget *parent, const char *name, QLabel *&label, const QString &caption)
 {
     auto *edit = Named(new QLineEdit(parent), name);
@@ -254,7 +266,7 @@ bool TfrmOptions::Fail(QWidget *page, QWidget *control, const char *message)
 bool TfrmOptions::Validate()
 {
     auto emptyOf = [](QLineEdit *user, QLineEdit *pass) { return user->text().isEmpty() ? user : pass; };
-    if (chkUseHTTPProxy->isChecked() && txtHTTPProxy->text().isEmpty())
+    if (chkUseHTTPProxy->isChecked() && ServerText(txtHTTPProxy).isEmpty())
         return Fail(tabConnections, txtHTTPProxy, "Not valid Proxy Server for HTTP.");
     if (!IsPort(txtHTTPProxyPort->text()))
         return Fail(tabConnections, txtHTTPProxyPort, "Not valid Proxy Port Number for HTTP.");
@@ -262,7 +274,7 @@ bool TfrmOptions::Validate()
         (txtHTTPUsername->text().isEmpty() || txtHTTPPassword->text().isEmpty()))
         return Fail(tabConnections, emptyOf(txtHTTPUsername, txtHTTPPassword),
                     "Must provide a User and Password for HTTP Proxy authentication.");
-    if (chkUseFTPProxy->isChecked() && txtFTPProxy->text().isEmpty())
+    if (chkUseFTPProxy->isChecked() && ServerText(txtFTPProxy).isEmpty())
         return Fail(TabSheet1, txtFTPProxy, "Not valid Proxy Server for FTP.");
     if (!IsPort(txtFTPProxyPort->text()))
         return Fail(TabSheet1, txtFTPProxyPort, "Not valid Proxy Port Number for FTP.");
@@ -282,7 +294,8 @@ bool TfrmOptions::Validate()
                  {TabSheet1, txtFTPUsername, "FTP Proxy Username"},
                  {TabSheet1, txtFTPPassword, "FTP Proxy Password"}};
     for (const auto &t : texts) {
-        const std::string refusal = TextRefusal(t.edit->text(), t.field, TextGoal::Latin1);
+        const bool server = t.edit == txtHTTPProxy || t.edit == txtFTPProxy;
+        const std::string refusal = TextRefusal(server ? ServerText(t.edit) : t.edit->text(), t.field, TextGoal::Latin1);
         if (!refusal.empty()) return Fail(t.page, t.edit, refusal.c_str());
     }
     return true;
@@ -296,13 +309,13 @@ void TfrmOptions::btnOkClick()
     const bool stored = ReportErrors([this] {
         TSettingsUpdate update;
         SetHttpProxyEnabled(chkUseHTTPProxy->isChecked());
-        SetHttpProxyServer(StdStr(txtHTTPProxy->text()));
+        SetHttpProxyServer(StdStr(ServerText(txtHTTPProxy)));
         SetHttpProxyPort(StrToInt(StdStr(txtHTTPProxyPort->text())));
         SetHttpProxyAuth(chkHTTPProxyAuthentication->isChecked());
         SetHttpProxyUserName(StdStr(txtHTTPUsername->text()));
         SetHttpProxyPassword(StdStr(txtHTTPPassword->text()));
         SetFtpProxyEnabled(chkUseFTPProxy->isChecked());
-        SetFtpProxyServer(StdStr(txtFTPProxy->text()));
+        SetFtpProxyServer(StdStr(ServerText(txtFTPProxy)));
         SetFtpProxyPort(StrToInt(StdStr(txtFTPProxyPort->text())));
         SetFtpProxyMethod(Method());
         SetFtpProxyAuth(chkFirewallLogon->isChecked());

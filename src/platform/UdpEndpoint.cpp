@@ -4,6 +4,11 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QUdpSocket>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace vxt {
 
@@ -25,11 +30,13 @@ bool TUdpEndpoint::Open(quint16 localPort)
         case QAbstractSocket::SocketAccessError: openError_ = TUdpOpenError::NoRight; break;
         default: openError_ = TUdpOpenError::Other; break;
         }
+        errorText_ = socket_->errorString().toStdString();
         delete socket_;
         socket_ = nullptr;
         return false;
     }
     openError_ = TUdpOpenError::None;
+    errorText_.clear();
     connect(socket_, &QUdpSocket::readyRead, this, &TUdpEndpoint::ReadPending);
     return true;
 }
@@ -42,9 +49,30 @@ void TUdpEndpoint::Close()
 
 bool TUdpEndpoint::Send(const std::string &data, const QString &address, quint16 port)
 {
-    if (!IsOpen()) return false;
-    const QByteArray bytes(data.data(), qsizetype(data.size()));
-    return socket_->writeDatagram(bytes, QHostAddress(address), port) == bytes.size();
+    if (!IsOpen()) {
+        errorText_ = std::strerror(EBADF);
+        return false;
+    }
+    bool v4 = false;
+    const quint32 to = QHostAddress(address).toIPv4Address(&v4);
+    if (!v4) {
+        errorText_ = std::strerror(EAFNOSUPPORT);
+        return false;
+    }
+    // Straight to the system, so that a failure keeps its own reason (no route, no interface);
+    // Qt's socket has broadcast allowed already.
+    sockaddr_in dest{};
+    dest.sin_family = AF_INET;
+    dest.sin_port = htons(port);
+    dest.sin_addr.s_addr = htonl(to);
+    const ssize_t sent = ::sendto(int(socket_->socketDescriptor()), data.data(), data.size(), MSG_NOSIGNAL,
+                                  reinterpret_cast<const sockaddr *>(&dest), sizeof dest);
+    if (sent < 0) {
+        errorText_ = std::strerror(errno);
+        return false;
+    }
+    errorText_ = size_t(sent) == data.size() ? std::string() : std::strerror(EMSGSIZE);
+    return errorText_.empty();
 }
 
 void TUdpEndpoint::ReadPending()

@@ -26,8 +26,10 @@ public:
     // it, or the program may not use a port that low), and LastOpenError() says which.
     bool Open(quint16 localPort);
     TUdpOpenError LastOpenError() const { return openError_; }
+    // Why the last Open or Send failed, in the system's words; empty after a success.
+    const std::string &LastErrorText() const { return errorText_; }
     void Close();
-    // Sends one datagram with broadcast allowed; false when the send fails.
+    // Sends one datagram with broadcast allowed to an IPv4 address; false when the send fails.
     bool Send(const std::string &data, const QString &address, quint16 port);
     // The local IPv4 addresses of the machine, in the order the system lists them.
     static QStringList LocalAddresses();
@@ -39,6 +41,7 @@ private:
     void ReadPending();
     QUdpSocket *socket_ = nullptr;
     TUdpOpenError openError_ = TUdpOpenError::None;
+    std::string errorText_;
 };
 
 }  // namespace vxt

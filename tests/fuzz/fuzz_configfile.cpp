@@ -1,12 +1,15 @@
 // The ".vlt" files of the three gateway families loaded from any text: the COM, SMTP and tag
 // sections read as each family reads them, every tag row parsed into its record and sent on as
-// ADDTAG, and what the read values write back as, which must read again into the same values.
+// ADDTAG, and what the read values write back as, which must read again into the same values. A
+// text the writer refuses (one with a control character) is an EFileError and nothing else.
 #include "ConfigFile.h"
 #include "ConfigRows.h"
 #include "ConfigWire.h"
+#include "FileUtils.h"
 #include "FuzzSupport.h"
 #include "GatewayTables.h"
 #include "NumFormat.h"
+#include "StrUtils.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,6 +62,36 @@ bool SameSerial(const TSerialSettings &a, const TSerialSettings &b)
            a.DataBits == b.DataBits && a.ErrorMethod == b.ErrorMethod;
 }
 
+bool HasControlChar(const std::string &s) { return FindControlChar(s) != std::string::npos; }
+
+// Whether a text the file gets from these settings and rows holds a control character; the e-mail
+// texts are written trimmed.
+bool WritesControlChar(const TEmailSettings &e, const std::vector<TTagRow> &rows)
+{
+    for (const std::string *t : {&e.Server, &e.From, &e.User, &e.Pass})
+        if (HasControlChar(Trim(*t))) return true;
+    for (size_t i = 0; i < e.Recipients.size() && i < size_t(kMaxRecipients); ++i)
+        if (HasControlChar(Trim(e.Recipients[i]))) return true;
+    for (size_t i = 0; i < rows.size() && i < size_t(kMaxTags); ++i)
+        for (const std::string &cell : rows[i])
+            if (HasControlChar(cell)) return true;
+    return false;
+}
+
+// The file text holds no control character but its line ends.
+bool OnlyLineEndControls(const std::string &text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
 void ReadFamily(const TFamilyRows &f, const TMemIniFile &ini)
 {
     const TFamilyDesc &family = f.Family();
@@ -101,7 +134,15 @@ void ReadFamily(const TFamilyRows &f, const TMemIniFile &ini)
 
     // The file the program writes from what it read reads back into the same settings and rows.
     TMemIniFile out;
-    WriteConfigFile(family, out, s, e, rows);
+    const bool refused = WritesControlChar(e, rows);
+    try {
+        WriteConfigFile(family, out, s, e, rows);
+    } catch (const EFileError &) {
+        FUZZ_CHECK(refused);
+        return;
+    }
+    FUZZ_CHECK(!refused);
+    FUZZ_CHECK(OnlyLineEndControls(out.GetText()));
     TMemIniFile again;
     again.LoadFromText(out.GetText());
     bool replacedAgain = false;

@@ -510,6 +510,48 @@ private slots:
         }
     }
 
+    // Proxy servers are stored without blanks or control characters at either end, as SMTP servers
+    // are; one made of nothing else is no server.
+    void proxyServers_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");   // null: refused
+        QTest::newRow("plain") << QStringLiteral("proxy.local") << QStringLiteral("proxy.local");
+        QTest::newRow("blank before") << QStringLiteral(" lead") << QStringLiteral("lead");
+        QTest::newRow("blank after") << QStringLiteral("tail ") << QStringLiteral("tail");
+        QTest::newRow("tabs and blanks") << QStringLiteral("\t proxy.local \t") << QStringLiteral("proxy.local");
+        QTest::newRow("Latin-1 kept") << QStringLiteral(" pr\u00F6xy ") << QStringLiteral("pr\u00F6xy");
+        QTest::newRow("blanks only") << QStringLiteral("   ") << QString();
+    }
+
+    void proxyServers()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        Open();
+        MakeValid();
+        dlg->chkUseHTTPProxy->setChecked(true);
+        dlg->chkUseFTPProxy->setChecked(true);
+        Click(dlg->rdoSiteMode);
+        dlg->txtHTTPProxy->setText(typed);
+        dlg->txtFTPProxy->setText(typed);
+        if (stored.isNull()) {
+            Refused(kHttpServer);
+            QVERIFY(dlg->txtHTTPProxy->hasFocus());
+            dlg->txtHTTPProxy->setText(QStringLiteral("proxy"));
+            Refused(kFtpServer);
+            QVERIFY(dlg->txtFTPProxy->hasFocus());
+            QCOMPARE(IniText(), std::string("(none)"));
+            return;
+        }
+        QVERIFY(PressOk());
+        QVERIFY(boxes->Shown().empty());
+        const std::string server = "\r\nENABLED=1\r\nSERVER=" + stored.toLatin1().toStdString() + "\r\nPORT=0\r\n";
+        const std::string text = IniText();
+        QVERIFY2(text.find("[PROXYHTTP]" + server) != std::string::npos, text.c_str());
+        QVERIFY2(text.find("[PROXYFTP]" + server) != std::string::npos, text.c_str());
+    }
+
     void portsAreTestedWithTheProxiesOff()
     {
         SetHttpProxyPort(70000);   // stored by hand, loaded into the disabled box
