@@ -247,7 +247,9 @@ bool TEditIPAddr::BoxKeyDown(int index, QKeyEvent *event)
     // Keypad digits arrive as the main digits; the keypad's decimal key counts as ".".
     const bool keypad = mods & Qt::KeypadModifier;
     const bool isDot = key == Qt::Key_Period || (keypad && key == Qt::Key_Comma);
-    const bool isDigit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    // A digit of an Arabic or Persian keyboard is the digit it stands for; the box shows it so.
+    const bool isDigit = (key >= Qt::Key_0 && key <= Qt::Key_9) ||
+                         (event->text().size() == 1 && !LatinDigit(event->text().front()).isNull());
     const bool atStart = box->cursorPosition() == 0 && !box->hasSelectedText();
     const bool atEnd = box->cursorPosition() == box->text().size() && !box->hasSelectedText();
 

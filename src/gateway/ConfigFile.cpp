@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 
+#include "FileUtils.h"
 #include "GatewayTables.h"
 #include "NumFormat.h"
 #include "StrUtils.h"
@@ -28,6 +29,41 @@ std::string InvalidValueText(const std::string &label, const std::string &read, 
 }
 
 std::string TagSection(int i) { return "TAG" + std::to_string(i); }
+
+// The tag list shows a value's bytes as Latin-1 letters; a message is UTF-8.
+std::string Latin1AsUtf8(const std::string &s)
+{
+    std::string r;
+    for (char ch : s) {
+        const auto b = uint8_t(ch);
+        if (b < 0x80) {
+            r += ch;
+        } else {
+            r += char(0xC0 | (b >> 6));
+            r += char(0x80 | (b & 0x3F));
+        }
+    }
+    return r;
+}
+
+// No control character is written (the file's own check); the refusal names the value as the tag
+// list shows it: its column and the tag's name, or the tag's row where the name is no help.
+void RefuseControlChars(const TFamilyDesc &family, const TMemIniFile &ini, const std::vector<TTagRow> &rows)
+{
+    for (size_t i = 0; i < rows.size() && i < size_t(kMaxTags); ++i) {
+        const std::string &name = rows[i].empty() ? std::string() : rows[i][0];
+        for (size_t c = 0; c < rows[i].size() && c < family.TagColumns.size(); ++c) {
+            const size_t at = FindControlChar(rows[i][c]);
+            if (at == std::string::npos) continue;
+            const char *caption = family.TagColumns[c].Caption;
+            const std::string tag = name.empty() || FindControlChar(name) != std::string::npos
+                                        ? "the tag in row " + std::to_string(i + 1)
+                                        : "the tag \"" + Quoted(Latin1AsUtf8(name)) + "\"";
+            throw EFileError("Cannot write file \"" + ini.FileName() + "\". The " + (caption ? caption : "kind") +
+                             " of " + tag + " holds the control character " + CharCode(uint8_t(rows[i][c][at])) + ".");
+        }
+    }
+}
 
 int &SerialField(TSerialSettings &s, ComField f)
 {
@@ -201,6 +237,7 @@ void WriteEmailSettings(TMemIniFile &ini, const TEmailSettings &e)
 
 void WriteTagRows(const TFamilyDesc &family, TMemIniFile &ini, const std::vector<TTagRow> &rows)
 {
+    RefuseControlChars(family, ini, rows);
     for (int i = 0; i < kMaxTags && ini.SectionExists(TagSection(i)); ++i) ini.EraseSection(TagSection(i));
     for (size_t i = 0; i < rows.size() && i < size_t(kMaxTags); ++i) {
         const std::string section = TagSection(int(i));

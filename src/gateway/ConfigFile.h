@@ -38,7 +38,8 @@ std::vector<TTagRow> ReadTagRows(const TFamilyDesc &family, const TMemIniFile &i
 void WriteHeader(const TFamilyDesc &family, TMemIniFile &ini);
 void WriteSerialSettings(const TFamilyDesc &family, TMemIniFile &ini, const TSerialSettings &s);
 void WriteEmailSettings(TMemIniFile &ini, const TEmailSettings &e);
-// Erases TAG0, TAG1, ... while they exist, then writes one section per row.
+// Erases TAG0, TAG1, ... while they exist, then writes one section per row. A value holding a control
+// character raises EFileError naming it as the tag list shows it, with the image left as it was.
 void WriteTagRows(const TFamilyDesc &family, TMemIniFile &ini, const std::vector<TTagRow> &rows);
 
 // The whole file of a document, header first.

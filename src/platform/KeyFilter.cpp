@@ -1,5 +1,7 @@
 #include "KeyFilter.h"
 
+#include "NumFormat.h"
+
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -20,6 +22,15 @@ namespace vxt {
 namespace {
 
 bool IsLineEnd(QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }
+
+// What a number box takes for a character of an Arabic or Persian keyboard: the ASCII digit, and the
+// program's own decimal separator for the Arabic one. Any other character stays as it is.
+QChar NumberKey(QChar c)
+{
+    const QChar digit = LatinDigit(c);
+    if (!digit.isNull()) return digit;
+    return c == QChar(0x066B) ? QChar(QLatin1Char(DecimalSeparator())) : c;
+}
 
 // Every change of a line edit's text passes its validator; an invalid one that the user made is
 // undone by the edit itself, whichever way it came (keys, paste, drop, input method). A valid one
@@ -51,19 +62,22 @@ public:
                    input[input.size() - 1 - suffix] == shown_[shown_.size() - 1 - suffix])
                 ++suffix;
         }
-        QString brought = input.mid(prefix, input.size() - prefix - suffix);
-        const qsizetype before = brought.size();
+        const QString original = input.mid(prefix, input.size() - prefix - suffix);
+        QString brought = original;
         if (!TakeLineInput(brought)) return Invalid;
         if (Allowed)
-            for (QChar c : brought)
+            for (QChar &c : brought) {
+                if (!Allowed(c)) c = NumberKey(c);
                 if (!Allowed(c)) return Invalid;
-        if (brought.size() != before) {
-            const qsizetype end = prefix + before;
+            }
+        if (brought != original) {
+            const qsizetype before = original.size(), end = prefix + before;
             input.replace(prefix, before, brought);
             if (pos >= end) pos -= int(before - brought.size());
             else if (pos > prefix + brought.size()) pos = int(prefix + brought.size());
         }
-        if (MaxLength > 0 && input.size() > MaxLength && input.size() > shown_.size()) return Invalid;
+        // A longer value from a file or a device may be shortened; whatever comes in must fit.
+        if (MaxLength > 0 && input.size() > MaxLength && !brought.isEmpty()) return Invalid;
         return Acceptable;
     }
 
@@ -205,6 +219,14 @@ QString UpperCaseLatin1(QString text)
         if (u.unicode() <= 0xFF) c = u;
     }
     return text;
+}
+
+QChar LatinDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x0660 && u <= 0x0669) return QLatin1Char(char('0' + (u - 0x0660)));
+    if (u >= 0x06F0 && u <= 0x06F9) return QLatin1Char(char('0' + (u - 0x06F0)));
+    return QChar();
 }
 
 int TypingLimit(const QLineEdit *edit)

@@ -1,7 +1,10 @@
 // The rules of the program's one-line boxes. A rule judges what the user brings into a box, typed,
-// pasted or dropped alike: an edit that brings in a character the box does not take, or grows the
+// pasted or dropped alike: an edit that brings in a character the box does not take, or leaves the
 // text past its limit, is refused whole. A text set from code (a value read from a file or a device)
-// is shown whole: the rule stops typing, it does not cut values.
+// is shown whole and may be shortened: the rule stops typing, it does not cut values.
+//
+// A box that takes ASCII digits takes the digits of Arabic and Persian keyboards as the ASCII ones,
+// and the Arabic decimal separator as the program's own where it takes that: the box shows them so.
 //
 // Every box also takes the line rule: a single line end at the end of what is brought in (a copied
 // cell or line) is dropped; anything holding another line break, a control or format character, or
@@ -25,6 +28,9 @@ inline void SetTypingLimit(QLineEdit *edit, int maxLength) { SetKeyFilter(edit, 
 void SetUpperCase(QLineEdit *edit);
 // `text` with each letter in upper case where its capital is still Latin-1, so it survives 8-bit text.
 QString UpperCaseLatin1(QString text);
+// The ASCII digit that a digit of an Arabic or Persian keyboard (U+0660 to U+0669, U+06F0 to U+06F9)
+// stands for; the null character for any other.
+QChar LatinDigit(QChar c);
 // The limit a rule set on `edit`; 0 when it has none.
 int TypingLimit(const QLineEdit *edit);
 

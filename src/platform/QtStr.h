@@ -32,7 +32,7 @@ inline bool IsLatin1(const QString &s) { return NotLatin1(s).isEmpty(); }
 enum class TextGoal { Latin1, KProt };
 
 // Empty when `text` arrives whole; otherwise the refusal that names `field` and the first
-// character that cannot go: The Tag Name cannot contain "€".
+// character that cannot go: The Tag Name cannot contain "€" (U+20AC).
 inline std::string TextRefusal(const QString &text, const std::string &field, TextGoal goal = TextGoal::KProt)
 {
     const QString bad = NotLatin1(text);

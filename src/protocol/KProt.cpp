@@ -16,6 +16,24 @@ struct Code {
 };
 const Code kCodes[] = {{',', "/co"}, {'=', "/eq"}, {'(', "/sp"}, {')', "/ep"}, {';', "/sc"}};
 
+// The code point of the UTF-8 character that begins `s`; a byte that begins none is taken as Latin-1.
+unsigned CodePoint(const std::string &s)
+{
+    const auto byte = [&](size_t i) { return i < s.size() ? unsigned(uint8_t(s[i])) : 0u; };
+    const unsigned lead = byte(0);
+    size_t len = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) len = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) len = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) len = 4;
+    if (len == 1) return lead;
+    unsigned cp = lead & (0x7Fu >> len);
+    for (size_t i = 1; i < len; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return lead;
+        cp = (cp << 6) | (byte(i) & 0x3F);
+    }
+    return cp;
+}
+
 }  // namespace
 
 std::string KProtEscape(const std::string &value)
@@ -63,7 +81,7 @@ std::string KProtRefusal(const std::string &field, const std::string &character)
 {
     if (character.size() == 1 && FindControlChar(character) == 0)
         return "The " + field + " cannot contain the control character " + CharCode(uint8_t(character[0])) + ".";
-    return "The " + field + " cannot contain \"" + character + "\".";
+    return "The " + field + " cannot contain \"" + character + "\" (" + Format("U+%04X", CodePoint(character)) + ").";
 }
 
 void TPacket::SetCommand(const std::string &name) { Text = UpperCase(name) + "();"; }

@@ -51,9 +51,10 @@ std::string KProtUnescape(const std::string &raw);
 bool KProtCarries(const std::string &value);
 // The first character of `value` that cannot go ("/" or a control character), empty when none.
 std::string KProtUncarried(const std::string &value);
-// The refusal of such a text, naming its field and the character: The Tag Name cannot contain "/".
+// The refusal of such a text, naming its field and the character, with its code as well since a
+// combining mark or a format character shows as nothing: The Tag Name cannot contain "/" (U+002F).
 // The one wording of every text refused for what it holds; `character` is UTF-8, and a control
-// character is named by its code: The Tag Name cannot contain the control character U+0009.
+// character is named by its code alone: The Tag Name cannot contain the control character U+0009.
 std::string KProtRefusal(const std::string &field, const std::string &character = "/");
 
 }  // namespace vxt

@@ -573,16 +573,16 @@ private slots:
             QWidget *focus;
         };
         const std::vector<Case> cases = {
-            {[doc] { doc->txtUser->setText(QStringLiteral("op/1")); }, "The SMTP Username cannot contain \"/\".",
+            {[doc] { doc->txtUser->setText(QStringLiteral("op/1")); }, "The SMTP Username cannot contain \"/\" (U+002F).",
              doc->txtUser},
             {[doc] { doc->txtUser->setText(QString::fromUtf8("J\u00FCrgen\u20AC")); },
-             "The SMTP Username cannot contain \"\u20AC\".", doc->txtUser},
+             "The SMTP Username cannot contain \"\u20AC\" (U+20AC).", doc->txtUser},
             {[doc] {
                  doc->txtUser->setText(QStringLiteral("op"));
                  doc->txtPass1->setText(QStringLiteral("se/cret"));
                  doc->txtPass2->setText(QStringLiteral("se/cret"));
              },
-             "The SMTP Password cannot contain \"/\".", doc->txtPass1},
+             "The SMTP Password cannot contain \"/\" (U+002F).", doc->txtPass1},
             // The file keeps no blanks at a text's ends, so such a password could not be kept as sent.
             {[doc] {
                  doc->txtPass1->setText(QStringLiteral("secret "));
@@ -593,14 +593,14 @@ private slots:
                  doc->txtPass1->setText(pass);
                  doc->txtPass2->setText(pass);
              },
-             "The SMTP Password cannot contain \"\u20AC\".", doc->txtPass1},
+             "The SMTP Password cannot contain \"\u20AC\" (U+20AC).", doc->txtPass1},
             // Relaying off: the texts still travel, so they are still refused (as the server is,
             // its box disabled alike).
             {[doc] {
                  doc->chkEMailEnable->setChecked(false);
                  doc->txtPass2->setText(QString());
              },
-             "The SMTP Password cannot contain \"\u20AC\".", nullptr},
+             "The SMTP Password cannot contain \"\u20AC\" (U+20AC).", nullptr},
             {[doc] {
                  doc->chkEMailEnable->setChecked(true);
                  doc->txtPass1->setText(QStringLiteral("secret"));
@@ -690,7 +690,7 @@ private slots:
         QVERIFY(emu->clearRequests());
         MessageBoxRecorder boxes;
         w.form->ConfigurationSendToVeltoExecute();
-        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The SMTP Password cannot contain \"/\"."});
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The SMTP Password cannot contain \"/\" (U+002F)."});
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(opened->txtPass1));
 
         opened->txtPass1->setText(QStringLiteral("secret"));

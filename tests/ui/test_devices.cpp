@@ -509,7 +509,7 @@ private slots:
         });
         form->DevicesSearchRemote->trigger();
         QCOMPARE(boxes.Texts(), (std::vector<std::string>{"You must provide Host or an IP Address.",
-                                                          "The Host or IP Address cannot contain \"\u914D\"."}));
+                                                          "The Host or IP Address cannot contain \"\u914D\" (U+914D)."}));
         const int row = RowOf(QStringLiteral("00-11-22-33-44-77"));
         QVERIFY(row >= 0);
         QCOMPARE(form->RowCaption(row), std::string("Velto-1C-DF1"));

@@ -5,6 +5,7 @@
 #include "KeyFilter.h"
 #include "Main.h"
 #include "MainFormDrive.h"
+#include "NumFormat.h"
 #include "PasteDrive.h"
 #include "Program.h"
 
@@ -56,7 +57,7 @@ void Reach(QLineEdit *e)
     for (QWidget *w = e; w; w = w->parentWidget()) w->setEnabled(true);
 }
 
-enum class Way { Paste, Drop, Menu };
+enum class Way { Paste, Drop, Menu, Type };
 
 // The edit's context menu, opened from the keyboard, and its Paste chosen.
 void PasteFromMenu(QLineEdit *e, const QString &text)
@@ -72,10 +73,15 @@ void PasteFromMenu(QLineEdit *e, const QString &text)
     menu->close();
 }
 
-// `text` pasted or dropped at the caret of `e`; false when `e` has no such way.
+// `text` pasted, dropped or typed at the caret of `e`; false when `e` has no such way.
 bool BringIn(QLineEdit *e, const QString &text, Way way)
 {
-    if (way == Way::Paste) {
+    if (way == Way::Type) {
+        for (QChar c : text) {
+            Reach(e);   // a window may disable the box once it holds text
+            QTest::sendKeyEvent(QTest::Click, e, Qt::Key(c.unicode()), QString(c), Qt::NoModifier);
+        }
+    } else if (way == Way::Paste) {
         if (InAddressControl(e)) return false;
         PasteInto(e, text, false);
     } else if (way == Way::Drop) {
@@ -95,7 +101,24 @@ void Fresh(QLineEdit *e)
     Reach(e);
 }
 
-const char *Name(Way way) { return way == Way::Paste ? "paste" : way == Way::Drop ? "drop" : "menu"; }
+const char *Name(Way way)
+{
+    return way == Way::Paste ? "paste" : way == Way::Drop ? "drop" : way == Way::Menu ? "menu" : "typed";
+}
+
+// What `e`, emptied, shows once `text` came in the way `way`; null when `e` has no such way.
+QString Brought(QLineEdit *e, const QString &text, Way way)
+{
+    Fresh(e);
+    return BringIn(e, text, way) ? e->text() : QString();
+}
+
+// The decimal separator of the program for a test's while.
+struct Separator {
+    const char old = DecimalSeparator();
+    explicit Separator(char sep) { SetDecimalSeparator(sep); }
+    ~Separator() { SetDecimalSeparator(old); }
+};
 
 }  // namespace
 
@@ -187,6 +210,48 @@ private slots:
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u"; "_qs)));
     }
 
+    // The digits of Arabic and Persian keyboards are the ASCII digits in every number box, and the
+    // Arabic decimal separator is the program's own where a box takes a fraction, typed, pasted or
+    // dropped alike: the box shows what the ASCII text shows. Text boxes keep them as they come.
+    void everyNumberBoxTakesArabicDigits_data()
+    {
+        QTest::addColumn<QString>("brought");
+        QTest::addColumn<QString>("ascii");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<int>("numberBoxesTaking");   // at least; -1: every one
+        QTest::newRow("Arabic-Indic digits") << u"\u0661\u0669"_qs << u"19"_qs << '.' << -1;
+        QTest::newRow("Persian digits") << u"\u06F0\u06F7"_qs << u"07"_qs << '.' << -1;
+        QTest::newRow("Arabic point") << u"\u0663\u066B"_qs << u"3."_qs << '.' << 18;
+        QTest::newRow("Arabic point, comma separator") << u"\u066B\u06F5"_qs << u",5"_qs << ',' << 18;
+    }
+
+    void everyNumberBoxTakesArabicDigits()
+    {
+        QFETCH(QString, brought);
+        QFETCH(QString, ascii);
+        QFETCH(char, separator);
+        QFETCH(int, numberBoxesTaking);
+        const Separator sep(separator);
+        QStringList wrong;
+        int numberBoxes = 0, taking = 0;
+        for (QLineEdit *e : std::as_const(boxes)) {
+            const bool number = IsNumberBox(e);
+            numberBoxes += number;
+            bool took = false;
+            for (Way way : {Way::Type, Way::Paste, Way::Drop, Way::Menu}) {
+                const QString shown = Brought(e, brought, way);
+                if (shown.isNull()) continue;
+                const QString expected = number ? Brought(e, ascii, way) : Brought(e, QString(), way) + brought;
+                took = took || (number && expected != Brought(e, QString(), way));
+                if (shown != expected)
+                    wrong << QStringLiteral("%1 (%2): \"%3\"").arg(Where(e), QLatin1String(Name(way)), shown);
+            }
+            taking += took;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u"; "_qs)));
+        QVERIFY2(taking >= (numberBoxesTaking < 0 ? numberBoxes : numberBoxesTaking), qPrintable(QString::number(taking)));
+    }
+
     // Every limit stops typing and refuses a longer paste or drop whole, and cuts no value set from
     // code. The limits are the ones each box's window names.
     void everyLimitStopsTypingOnly()
@@ -232,10 +297,29 @@ private slots:
                 limited << QStringLiteral("%1=%2").arg(Where(e)).arg(limit);
             }
             if (limit == 0) continue;
-            const QString full(limit, u'1'), longer(limit + 3, u'1');
+            // The longer value's digits differ, so that what is typed over a part of it shows as such.
+            const QString full(limit, u'1'), longer = u"1234567890"_qs.repeated(limit / 10 + 2).left(limit + 3);
             Fresh(e);
             e->setText(longer);
             if (e->text() != longer) wrong << Where(e) + u" set from code: "_qs + e->text();
+            // Such a value may be shortened; what is typed or pasted over a part of it must fit.
+            Reach(e);
+            e->setSelection(0, 2);
+            QTest::keyClick(e, '9');
+            if (e->text() != longer) wrong << Where(e) + u" typed over a longer value: "_qs + e->text();
+            Reach(e);
+            e->end(false);
+            QTest::keyClick(e, Qt::Key_Backspace);
+            // (An address box turns what is past 255 into 255 as it is edited.)
+            if (!InAddressControl(e) && e->text() != longer.chopped(1)) wrong << Where(e) + u" shortened: "_qs + e->text();
+            for (Way way : {Way::Paste, Way::Menu}) {
+                Fresh(e);
+                e->setText(longer);
+                Reach(e);
+                e->selectAll();
+                if (BringIn(e, full + u'1', way) && e->text() != longer)
+                    wrong << Where(e) + u" longer value, "_qs + QLatin1String(Name(way)) + e->text();
+            }
             Fresh(e);
             for (QChar c : full + u'1') {
                 Reach(e);   // a window may disable the box once it holds text

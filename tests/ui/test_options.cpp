@@ -403,13 +403,13 @@ private slots:
                      {dlg->txtFTPUsername, dlg->TabSheet1, "FTP Proxy Username"},
                      {dlg->txtFTPPassword, dlg->TabSheet1, "FTP Proxy Password"}};
         for (const auto &t : texts) t.edit->setText(QString::fromUtf8("J\u00FCrgen"));
-        const std::pair<const char *, std::string> values[] = {{"J\u00FCrgen\u20AC", "\u20AC"},
-                                                               {"proxy.\u914D.test", "\u914D"}};
+        const std::pair<const char *, std::string> values[] = {{"J\u00FCrgen\u20AC", "\"\u20AC\" (U+20AC)"},
+                                                               {"proxy.\u914D.test", "\"\u914D\" (U+914D)"}};
         for (const auto &[value, character] : values) {
             for (const auto &t : texts) {
                 t.edit->setText(QString::fromUtf8(value));
                 dlg->pgeOptions->setCurrentWidget(t.page == dlg->TabSheet1 ? dlg->tabConnections : dlg->TabSheet1);
-                Refused("The " + std::string(t.field) + " cannot contain \"" + character + "\".");
+                Refused("The " + std::string(t.field) + " cannot contain " + character + ".");
                 QCOMPARE(dlg->pgeOptions->currentWidget(), t.page);
                 QVERIFY2(t.edit->hasFocus(), t.field);
                 t.edit->setText(QString::fromUtf8("J\u00FCrgen"));

@@ -556,9 +556,9 @@ private slots:
         QVERIFY(Open(kMacA));
         dlg().txtIPAddress->SetText("10.1.2.3");
         // What each value is refused for, as the box words it; a device may send a control character.
-        const std::pair<const char *, std::string> values[] = {{"a/b", "\"/\""},
-                                                               {"S\u00FCd\u20AC2024", "\"\u20AC\""},
-                                                               {"Pumpe-S\u00FCd-\u914D", "\"\u914D\""},
+        const std::pair<const char *, std::string> values[] = {{"a/b", "\"/\" (U+002F)"},
+                                                               {"S\u00FCd\u20AC2024", "\"\u20AC\" (U+20AC)"},
+                                                               {"Pumpe-S\u00FCd-\u914D", "\"\u914D\" (U+914D)"},
                                                                {"pump\x01" "7", "the control character U+0001"},
                                                                {"pump\t7", "the control character U+0009"}};
         struct Step {
@@ -814,7 +814,7 @@ private slots:
         const int promptsBefore = prompts;
         boxes->Clear();
         dlg().btnOk->click();
-        QCOMPARE(Texts(), (std::vector<std::string>{"The Host name cannot contain \"\u914D\"."}));
+        QCOMPARE(Texts(), (std::vector<std::string>{"The Host name cannot contain \"\u914D\" (U+914D)."}));
         QVERIFY(Focused(dlg().txtHostname));
         QCOMPARE(prompts, promptsBefore);
         QVERIFY(Bodies(QStringLiteral("udp")).isEmpty());

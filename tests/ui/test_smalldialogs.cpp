@@ -119,14 +119,14 @@ private slots:
         MessageBoxRecorder boxes;
         TfrmPassword dlg;
         const int r = ExecWith(&dlg, [&] {
-            const std::pair<const char *, std::string> cases[] = {{"S\u00FCd\u20AC2024", "\u20AC"},
-                                                                  {"\u914Dx", "\u914D"}};
+            const std::pair<const char *, std::string> cases[] = {{"S\u00FCd\u20AC2024", "\"\u20AC\" (U+20AC)"},
+                                                                  {"\u914Dx", "\"\u914D\" (U+914D)"}};
             for (const auto &[typed, character] : cases) {
                 dlg.txtPassword->setText(QString::fromUtf8(typed));
                 dlg.btnCancel->setFocus();
                 boxes.Clear();
                 QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
-                QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Password cannot contain \"" + character + "\"."});
+                QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Password cannot contain " + character + "."});
                 QVERIFY(boxes.Shown().front().Kind == MsgKind::Error);
                 QVERIFY(dlg.isVisible());
                 QVERIFY(dlg.txtPassword->hasFocus());

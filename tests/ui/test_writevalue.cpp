@@ -113,6 +113,48 @@ private slots:
         QCOMPARE(dlg->IntValue, -12);
     }
 
+    // Keys of an Arabic or Persian keyboard typed over the shown value: the box shows the ASCII
+    // digits and the program's separator, and OK writes that value, not the one shown before.
+    void arabicKeysWriteTheirValue_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<double>("value");
+        QTest::newRow("float") << int(KindFloat) << '.' << u"\u0661\u0662\u066B\u0665"_qs << u"12.5"_qs << 12.5;
+        QTest::newRow("float, comma") << int(KindFloat) << ',' << u"-\u06F0\u066B\u06F2\u06F5"_qs << u"-0,25"_qs << -0.25;
+        QTest::newRow("integer") << int(KindInteger) << '.' << u"\u06F4\u0662\u066B"_qs << u"42"_qs << 42.0;
+    }
+
+    void arabicKeysWriteTheirValue()
+    {
+        QFETCH(int, kind);
+        QFETCH(char, separator);
+        QFETCH(QString, keys);
+        QFETCH(QString, shown);
+        QFETCH(double, value);
+        SetDecimalSeparator(separator);
+        dlg->Kind = TTagKind(kind);
+        dlg->IntValue = 7;
+        dlg->FloatValue = 7;
+        MessageBoxRecorder boxes;
+        QString typed;
+        const int r = Run([&]() {
+            dlg->txtValue->setFocus();
+            dlg->txtValue->selectAll();
+            for (QChar c : keys)
+                QTest::sendKeyEvent(QTest::Click, dlg->txtValue, Qt::Key(c.unicode()), QString(c), Qt::NoModifier);
+            typed = dlg->txtValue->text();
+            dlg->btnOk->click();
+            if (dlg->isVisible()) dlg->btnCancel->click();   // a refused text
+        });
+        QCOMPARE(typed, shown);
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(boxes.Shown().size(), size_t(0));
+        QCOMPARE(kind == KindFloat ? dlg->FloatValue : double(dlg->IntValue), value);
+    }
+
     void thirteenthCharacterCannotBeEntered()
     {
         dlg->Kind = KindInteger;

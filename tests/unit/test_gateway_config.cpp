@@ -2,6 +2,7 @@
 #include "CLibraryLocale.h"
 #include "ConfigFile.h"
 #include "ConfigRows.h"
+#include "FileUtils.h"
 #include "GatewayTables.h"
 #include "NumFormat.h"
 #include "config_test_helpers.h"
@@ -506,6 +507,41 @@ TEST(ConfigFile, GapsEndTheTagsAndTrapDefaultsToNo)
     EXPECT_FALSE(ini.SectionExists("TAG1"));
     EXPECT_EQ(ini.ReadString("TAG0", "NAME", ""), "B");
     EXPECT_EQ(ReadTagRows(HostlinkFamily(), ini).size(), 1u);
+}
+
+// A value holding a control character (brought by a file or a device) is refused before anything
+// is written, named as the tag list shows it: by its column and the tag's name, or by the tag's row
+// where the name is no help.
+TEST(ConfigFile, AControlCharacterIsNamedAsTheTagListShowsIt)
+{
+    struct Case {
+        std::string name;   // of the second tag
+        size_t row, column;
+        std::string value, named;
+    };
+    const Case cases[] = {
+        {"PUMP", 1, 12, "1\t5", "The Low of the tag \"PUMP\" holds the control character U+0009."},
+        {"PUMP", 0, 15, "None\r\n", "The Scale of the tag \"TANK1\" holds the control character U+000D."},
+        {"PUMP", 1, 19, "\x01", "The kind of the tag \"PUMP\" holds the control character U+0001."},
+        {"PU\nMP", 1, 0, "PU\nMP", "The Name of the tag in row 2 holds the control character U+000A."},
+        {"", 1, 1, "\x1b", "The Source of the tag in row 2 holds the control character U+001B."},
+        {"P\xDCMP", 1, 1, "\x1b", "The Source of the tag \"P\u00DCMP\" holds the control character U+001B."},
+    };
+    for (const Case &c : cases) {
+        std::vector<TTagRow> rows = {ModbusTagToRow(HoldingFloat()), ModbusTagToRow(HoldingFloat())};
+        rows[1][0] = c.name;
+        rows[c.row][c.column] = c.value;
+        TMemIniFile ini;
+        ini.SetFileName("/tmp/doc.vlt");
+        ini.LoadFromText("[TAG0]\r\nNAME=OLD\r\n");
+        try {
+            WriteTagRows(ModbusFamily(), ini, rows);
+            ADD_FAILURE() << c.named;
+        } catch (const EFileError &e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write file \"/tmp/doc.vlt\". " + c.named);
+        }
+        EXPECT_EQ(ini.GetText(), "[TAG0]\r\nNAME=OLD\r\n\r\n") << c.named;
+    }
 }
 
 TEST(ConfigFile, TAG128IsNeverRead)

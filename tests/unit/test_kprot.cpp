@@ -96,7 +96,19 @@ TEST_F(KProtTest, CarriesExactlyTheValuesThatComeBackUnchanged)
         EXPECT_EQ(KProtCarries(v), p.GetString("V", "") == v) << v;
     }
     EXPECT_FALSE(KProtCarries("a/co"));   // would come back as "a,"
-    EXPECT_EQ(KProtRefusal("Tag Name"), "The Tag Name cannot contain \"/\".");
+    EXPECT_EQ(KProtRefusal("Tag Name"), "The Tag Name cannot contain \"/\" (U+002F).");
+}
+
+// A refused character is named by its code as well: a combining mark merges with the quote, a
+// private-use or format character shows as nothing.
+TEST_F(KProtTest, RefusalNamesTheCharacterByItsCode)
+{
+    const std::pair<std::string, std::string> named[] = {
+        {"/", "U+002F"},         {"\u20AC", "U+20AC"},     {"\u0308", "U+0308"},     {"\uE000", "U+E000"},
+        {"\u200B", "U+200B"},   {"\u00A0", "U+00A0"},     {"\u914D", "U+914D"},     {"\U0001F600", "U+1F600"},
+        {"\xFC", "U+00FC"}};   // a lone byte of 8-bit text
+    for (const auto &[character, code] : named)
+        EXPECT_EQ(KProtRefusal("Password", character), "The Password cannot contain \"" + character + "\" (" + code + ").");
 }
 
 // No control character goes to a device, whether typed, read from a file or sent by a device.

@@ -138,14 +138,16 @@ void ExpectEditorAccepts(Editor *dlg, MessageBoxRecorder &boxes)
 template <typename Editor>
 void ExpectUncarriedNamesRefused(Editor *dlg, MessageBoxRecorder &boxes)
 {
-    const std::pair<const char *, const char *> cases[] = {
-        {"A/B1", "/"}, {"tank\u20AC", "\u20AC"}, {"\u914D", "\u914D"}, {"T\U0001F600", "\U0001F600"}};
+    const std::pair<const char *, const char *> cases[] = {{"A/B1", "\"/\" (U+002F)"},
+                                                           {"tank\u20AC", "\"\u20AC\" (U+20AC)"},
+                                                           {"\u914D", "\"\u914D\" (U+914D)"},
+                                                           {"T\U0001F600", "\"\U0001F600\" (U+1F600)"}};
     for (const auto &[name, character] : cases) {
         dlg->txtTagName->setText(QString::fromUtf8(name));
         dlg->pgeTags->setCurrentIndex(dlg->pgeTags->count() - 1);
         boxes.Clear();
         QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
-        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Tag Name cannot contain \"" + std::string(character) + "\"."});
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The Tag Name cannot contain " + std::string(character) + "."});
         QCOMPARE(boxes.Shown().front().Kind, MsgKind::Error);
         QVERIFY(dlg->isVisible());
         QCOMPARE(dlg->pgeTags->currentIndex(), 0);
