@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
+#include <optional>
 
 namespace vxt {
 
@@ -273,59 +275,61 @@ void TfrmTransferSite::Transfer()
     client_ = std::make_shared<TFtpClient>();
     std::shared_ptr<TFtpClient> c = client_;
     lblStatus->setText(QStringLiteral("Connecting to FTP Server..."));
+    // The session runs as one request: the worker goes from step to step without waiting for the
+    // window, which follows by the steps it is sent (in order, before the transfer's progress).
+    QPointer<TfrmTransferSite> self(this);
+    const auto step = [self](const char *status, bool transferring, std::optional<int32_t> fileSize = std::nullopt) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, status, transferring, fileSize]() {
+                if (!self) return;
+                if (fileSize) self->FileSize = *fileSize;
+                self->lblStatus->setText(QString::fromLatin1(status));
+                self->Transferring = transferring;
+            },
+            Qt::QueuedConnection);
+    };
+    auto connected = std::make_shared<std::atomic<bool>>(false);
+    const uint8_t direction = Direction;
     try {
         ConfigureClient(*c);
-        RunAndWait<bool>([c]() {
+        std::string data = RunAndWait<std::string>([c, outgoing, direction, connected, step]() {
             c->Connect();
-            return true;
-        });
-    } catch (const std::exception &) {
-        AbandonIfEnding(*c);
-        if (Canceled) {
-            Finish("TRANSFER CANCELED!");
-        } else {
-            MessageDlg(kConnectError, MsgKind::Error, mbOK);
-            Finish("TRANSFER ERROR!");
-        }
-        Transferring = false;
-        TimerBlink->start();
-        return;
-    }
-
-    try {
-        if (Direction == 1) {
-            lblStatus->setText(QStringLiteral("Sending File..."));
-            Transferring = true;
-            RunAndWait<bool>([c, outgoing]() {
+            connected->store(true);
+            std::string got;
+            if (direction == 1) {
+                step("Sending File...", true);
                 c->Put(*outgoing, kRemoteFile);
-                return true;
-            });
-        } else {
-            const std::vector<std::string> listing =
-                RunAndWait<std::vector<std::string>>([c]() { return c->List(); });
-            FileSize = ListingFileSize(listing);
-            lblStatus->setText(QStringLiteral("Getting File..."));
-            Transferring = true;
-            std::string data = RunAndWait<std::string>([c]() { return c->Get(kRemoteFile); });
-            if (Stream) *Stream = std::move(data);
-        }
-        lblStatus->setText(QStringLiteral("Disconnecting..."));
-        RunAndWait<bool>([c]() {
+            } else {
+                step("Getting File...", true, ListingFileSize(c->List()));
+                got = c->Get(kRemoteFile);
+            }
+            step("Disconnecting...", true);
             c->Disconnect();
-            return true;
+            return got;
         });
+        if (direction == 0 && Stream) *Stream = std::move(data);
         Finish("TRANSFER COMPLETED!");
         Completed = true;
     } catch (const std::exception &) {
         AbandonIfEnding(*c);
-        try {
-            RunAndWait<bool>([c]() {
-                c->Disconnect();
-                return true;
-            });
-        } catch (const std::exception &) {
+        if (!connected->load()) {
+            if (Canceled) {
+                Finish("TRANSFER CANCELED!");
+            } else {
+                MessageDlg(kConnectError, MsgKind::Error, mbOK);
+                Finish("TRANSFER ERROR!");
+            }
+        } else {
+            try {
+                RunAndWait<bool>([c]() {
+                    c->Disconnect();
+                    return true;
+                });
+            } catch (const std::exception &) {
+            }
+            Finish(Canceled ? "TRANSFER CANCELED!" : "TRANSFER ERROR!");
         }
-        Finish(Canceled ? "TRANSFER CANCELED!" : "TRANSFER ERROR!");
     }
     Transferring = false;
     TimerBlink->start();
