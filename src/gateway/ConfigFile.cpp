@@ -30,24 +30,9 @@ std::string InvalidValueText(const std::string &label, const std::string &read, 
 
 std::string TagSection(int i) { return "TAG" + std::to_string(i); }
 
-// The tag list shows a value's bytes as Latin-1 letters; a message is UTF-8.
-std::string Latin1AsUtf8(const std::string &s)
-{
-    std::string r;
-    for (char ch : s) {
-        const auto b = uint8_t(ch);
-        if (b < 0x80) {
-            r += ch;
-        } else {
-            r += char(0xC0 | (b >> 6));
-            r += char(0x80 | (b & 0x3F));
-        }
-    }
-    return r;
-}
-
 // No control character is written (the file's own check); the refusal names the value as the tag
 // list shows it: its column and the tag's name, or the tag's row where the name is no help.
+// (The list shows the name's bytes as Latin-1 letters; a message is UTF-8.)
 void RefuseControlChars(const TFamilyDesc &family, const TMemIniFile &ini, const std::vector<TTagRow> &rows)
 {
     for (size_t i = 0; i < rows.size() && i < size_t(kMaxTags); ++i) {
@@ -58,7 +43,7 @@ void RefuseControlChars(const TFamilyDesc &family, const TMemIniFile &ini, const
             const char *caption = family.TagColumns[c].Caption;
             const std::string tag = name.empty() || FindControlChar(name) != std::string::npos
                                         ? "the tag in row " + std::to_string(i + 1)
-                                        : "the tag \"" + Quoted(Latin1AsUtf8(name)) + "\"";
+                                        : "the tag \"" + Quoted(Latin1ToUtf8(name)) + "\"";
             throw EFileError("Cannot write file \"" + ini.FileName() + "\". The " + (caption ? caption : "kind") +
                              " of " + tag + " holds the control character " + CharCode(uint8_t(rows[i][c][at])) + ".");
         }

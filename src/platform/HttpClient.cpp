@@ -1,5 +1,7 @@
 #include "HttpClient.h"
 
+#include "StrUtils.h"
+
 #include <curl/curl.h>
 #include <algorithm>
 #include <atomic>
@@ -155,23 +157,6 @@ CURLcode Perform(CURL *curl, const Transfer &t, int timeoutMs, long long limitMs
     return rc;
 }
 
-// Proxies take credentials beyond ASCII as UTF-8; the settings file holds them as Latin-1.
-std::string Latin1ToUtf8(const std::string &s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 void GlobalInit()
 {
     static std::once_flag once;
@@ -263,6 +248,7 @@ THttpResult THttpClient::Post(const std::string &host, const std::string &page, 
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, sockets);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, TSockets::OnClose);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, sockets);
+    // Proxies take credentials beyond ASCII as UTF-8; the settings file holds them as Latin-1.
     const std::string proxyUser = Latin1ToUtf8(Proxy.Username), proxyPassword = Latin1ToUtf8(Proxy.Password);
     if (UseProxy && !Proxy.Server.empty()) {
         curl_easy_setopt(curl, CURLOPT_PROXY, Proxy.Server.c_str());

@@ -62,6 +62,22 @@ std::string Format(const char *fmt, ...)
     return r;
 }
 
+std::string Latin1ToUtf8(const std::string &s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string Utf8Prefix(const std::string &s, size_t maxBytes)
 {
     if (s.size() <= maxBytes) return s;

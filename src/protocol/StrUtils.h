@@ -19,6 +19,8 @@ bool Contains(const std::string &s, const std::string &part);
 bool StartsWith(const std::string &s, const std::string &prefix);
 bool EndsWith(const std::string &s, const std::string &suffix);
 std::string IntToStr(long long v);
+// The UTF-8 text of Latin-1 bytes (device texts and settings shown in messages or sent as UTF-8).
+std::string Latin1ToUtf8(const std::string &s);
 // At most `maxBytes` of `s`, never ending inside a UTF-8 character (file names and quoted values).
 std::string Utf8Prefix(const std::string &s, size_t maxBytes);
 
