@@ -3,6 +3,7 @@
 #include "StrUtils.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <linux/magic.h>
 #include <poll.h>
 #include <utility>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -64,13 +66,13 @@ int OpenForReading(const std::string &path)
 {
     if (!MayReadFile(path)) Fail("Cannot open file", path, std::strerror(EACCES));
     struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && !Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, path));
+    if (::stat(path.c_str(), &st) == 0 && !Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, LinkTarget(path)));
     // A named pipe with no writer would hold the open, and the window with it, for ever; a device
     // swapped in since the look above is not made the program's terminal.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) Fail("Cannot open file", path, Reason());
     if (::fstat(fd.get(), &st) != 0) Fail("Cannot open file", path, Reason());
-    if (!Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, path));
+    if (!Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, LinkTarget(path)));
     if (!S_ISFIFO(st.st_mode)) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd.release();
 }
@@ -81,18 +83,24 @@ std::string Duration(int ms)
     return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
 }
 
-// Reads until `count` bytes or the end, however little the system said the file holds.
-std::string ReadAtMost(int fd, const std::string &path, size_t count, int pipeWaitMs)
+// Reads until `count` bytes or the end, however little the system said the file holds. A pipe that
+// trickles is never silent for long, so the whole read has a deadline of its own.
+std::string ReadAtMost(int fd, const std::string &path, size_t count, const ReadWaits &waits)
 {
     std::string data;
     const bool pipe = (::fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waits.totalMs);
     while (data.size() < count) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) Fail("Cannot read file", path, "It did not end within " + Duration(waits.totalMs) + ".");
         // A pipe shows its end only once a writer has come and gone; until then it may stay silent.
         if (pipe) {
             pollfd p{fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, pipeWaitMs);
+            const int ready = ::poll(&p, 1, int(std::min<long long>(left, waits.silenceMs)));
             if (ready < 0 && errno == EINTR) continue;
-            if (ready == 0) Fail("Cannot read file", path, "Nothing came through it for " + Duration(pipeWaitMs) + ".");
+            if (ready == 0 && left <= waits.silenceMs) continue;   // the deadline's failure, above
+            if (ready == 0) Fail("Cannot read file", path, "Nothing came through it for " + Duration(waits.silenceMs) + ".");
             if (ready < 0) Fail("Cannot read file", path, Reason());
         }
         const size_t at = data.size();
@@ -134,24 +142,51 @@ bool MayFollow(const std::string &link, const struct stat &linkStat)
     return (folder.st_mode & shared) != shared || folder.st_uid == linkStat.st_uid;
 }
 
-// Follows the chain of links at `requested` to its end, as the kernel would; empty, or why it stops.
+// Puts the names along `path` on `rest` so that the first comes off the back first.
+void PushComponents(const std::string &path, std::vector<std::string> &rest)
+{
+    size_t to = path.size();
+    while (to > 0) {
+        const size_t slash = path.rfind('/', to - 1);
+        const size_t at = slash == std::string::npos ? 0 : slash + 1;
+        if (to > at) rest.push_back(path.substr(at, to - at));
+        if (slash == std::string::npos) break;
+        to = slash;
+    }
+}
+
+// Resolves every link along `requested`, its folders' as well as its own, as the kernel would;
+// empty, or why it stops. `end` is `requested` itself where no link is met.
 std::string FollowLinks(const std::string &requested, std::string &end)
 {
     end = requested;
-    for (int hops = 0;; ++hops) {
+    std::vector<std::string> rest;   // the components still to walk, the next one last
+    PushComponents(requested, rest);
+    std::string done = !requested.empty() && requested[0] == '/' ? "/" : "";
+    bool followed = false;
+    for (int hops = 0; !rest.empty();) {
+        const std::string step = done + (done.empty() || done.back() == '/' ? "" : "/") + rest.back();
+        rest.pop_back();
         struct stat st;
-        if (::lstat(end.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return "";
-        if (hops == 40) return std::strerror(ELOOP);
-        if (!MayFollow(end, st)) {
+        if (::lstat(step.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            done = step;
+            continue;
+        }
+        if (++hops > 40) return std::strerror(ELOOP);
+        if (!MayFollow(step, st)) {
             const std::string why = " another user's link in a folder that all may write, which is not followed.";
-            return end == requested ? "It is" + why : "It leads through \"" + end + "\"," + why;
+            return step == requested ? "It is" + why : "It leads through \"" + step + "\"," + why;
         }
         std::string target(size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        const ssize_t n = ::readlink(end.c_str(), target.data(), target.size());
+        const ssize_t n = ::readlink(step.c_str(), target.data(), target.size());
         if (n < 0) return Reason();
         target.resize(size_t(n));
-        end = !target.empty() && target[0] == '/' ? target : ExtractFilePath(end) + target;
+        followed = true;
+        if (!target.empty() && target[0] == '/') done = "/";
+        PushComponents(target, rest);
     }
+    if (followed) end = done;
+    return "";
 }
 
 // The process's umask, read without changing it: other threads may be creating files meanwhile.
@@ -174,14 +209,24 @@ bool WithinFileSizeLimit(size_t size)
     return ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || size <= limit.rlim_cur;
 }
 
-// Whether overwriting the file's own blocks needs no new room: not where every write goes to fresh
-// blocks (copy-on-write file systems).
+// Whether overwriting the file's own blocks needs no new room. Only file systems known to do so
+// count: copy-on-write ones write every change to fresh blocks, and an overlay, a network or a FUSE
+// file system does not say what lies beneath it.
 bool OverwritesInPlace(int fd)
 {
     struct statfs fs;
     if (::fstatfs(fd, &fs) != 0) return false;
-    const unsigned long type = static_cast<unsigned long>(fs.f_type);
-    return type != BTRFS_SUPER_MAGIC && type != 0x2FC12FC1UL /* zfs */ && type != 0xCA451A4EUL /* bcachefs */;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:   // ext2, ext3 and ext4
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case 0x3153464aUL:   // jfs
+    case MSDOS_SUPER_MAGIC:   // vfat
+    case EXFAT_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Group and others lose the read and write bits the caller withholds from them.
@@ -204,12 +249,15 @@ void WriteInPlace(const std::string &requested, const std::string &path, const s
     struct stat st;
     if (::fstat(fd.get(), &st) != 0) Fail("Cannot write file", requested, Reason());
     if (!S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, path));
+    // Every check comes before the first change, the mode's included: a refused write changes nothing.
     const mode_t mode = KeptMode(st.st_mode, newFileMode);
-    if (mode != (st.st_mode & 07777) && ::fchmod(fd.get(), mode) != 0)
+    const bool makePrivate = mode != (st.st_mode & 07777);
+    // Setting the mode it has is refused exactly where setting another would be, and changes nothing.
+    if (makePrivate && ::fchmod(fd.get(), st.st_mode & 07777) != 0)
         refuse("the file, readable by other users, cannot be made private: " + Reason() + ".");
     if (!WithinFileSizeLimit(bytes.size())) refuse("it cannot be written in place: " + std::string(std::strerror(EFBIG)) + ".");
     if (!OverwritesInPlace(fd.get()))
-        refuse("its file system cannot keep the old content while it is written in place.");
+        refuse("its file system is not known to keep the old content while it is written in place.");
     // Blocks beyond the end are taken without changing the file's length, so a failure leaves it whole.
     if (!bytes.empty() && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0) {
         const int e = errno;
@@ -217,6 +265,8 @@ void WriteInPlace(const std::string &requested, const std::string &path, const s
             refuse("its file system cannot reserve the room to write it in place.");
         refuse("there is no room to write it in place: " + std::string(std::strerror(e)) + ".");
     }
+    if (makePrivate && ::fchmod(fd.get(), mode) != 0)
+        refuse("the file, readable by other users, cannot be made private: " + Reason() + ".");
     if (!WriteAll(fd.get(), bytes) || ::ftruncate(fd.get(), off_t(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
         Fail("Cannot write file", requested, Reason());
     if (::close(fd.release()) != 0) Fail("Cannot write file", requested, Reason());
@@ -269,20 +319,20 @@ void CheckMayWriteFile(const std::string &path)
     if (const int e = WriteRefusal(path)) Fail("Cannot create file", path, std::strerror(e));
 }
 
-std::string ReadFileBytes(const std::string &path, int pipeWaitMs)
+std::string ReadFileBytes(const std::string &path, const ReadWaits &waits)
 {
     Fd fd(OpenForReading(path));
     struct stat st;
     if (::fstat(fd.get(), &st) == 0 && st.st_size > kMaxDocumentFileSize) TooLarge(path, std::to_string(st.st_size));
-    std::string data = ReadAtMost(fd.get(), path, size_t(kMaxDocumentFileSize) + 1, pipeWaitMs);
+    std::string data = ReadAtMost(fd.get(), path, size_t(kMaxDocumentFileSize) + 1, waits);
     if (data.size() > size_t(kMaxDocumentFileSize)) TooLarge(path, "more than " + std::to_string(kMaxDocumentFileSize));
     return data;
 }
 
-std::string ReadFileHead(const std::string &path, size_t count, int pipeWaitMs)
+std::string ReadFileHead(const std::string &path, size_t count, const ReadWaits &waits)
 {
     Fd fd(OpenForReading(path));
-    return ReadAtMost(fd.get(), path, count, pipeWaitMs);
+    return ReadAtMost(fd.get(), path, count, waits);
 }
 
 void CheckDocumentFileSize(const std::string &path)
@@ -293,6 +343,8 @@ void CheckDocumentFileSize(const std::string &path)
 
 std::string LinkTarget(const std::string &path)
 {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     std::string end;
     return FollowLinks(path, end).empty() ? end : path;
 }
@@ -347,6 +399,10 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
         ::unlink(tmp.c_str());
         Fail("Cannot write file", requested, why);
     }
+    // The rename lives in the folder: until the folder is on disk a power cut can undo it.
+    Fd folder(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0 && ::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS)
+        Fail("Cannot write file", requested, "It was replaced, but its folder could not be written to disk: " + Reason());
 }
 
 std::string ExtractFileName(const std::string &path)

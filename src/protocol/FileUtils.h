@@ -23,15 +23,19 @@ bool FileExists(const std::string &path);                 // a regular file
 // user may not enter.
 bool FileFound(const std::string &path);
 int64_t FileSize(const std::string &path);                // -1 when it cannot be found
-// How long a named pipe may keep a reader waiting for its next bytes.
-constexpr int kPipeWaitMs = 5000;
+// How long a read may wait: for the next bytes of a named pipe, and for its end in all.
+struct ReadWaits {
+    int silenceMs = 5000;
+    int totalMs = 30000;
+};
 // The whole file, read up to the document limit whatever size the system reports: a file holding
 // more raises the too-large failure. Only regular files and named pipes are read; anything else (a
-// folder, a terminal, a serial port) is refused at once, naming the path. Read failures raise
+// folder, a terminal, a serial port) is refused at once, naming the path (and the file a link leads
+// to). Read failures, a read that outlasts its waits among them, raise
 // "Cannot read file "<path>". <reason>".
-std::string ReadFileBytes(const std::string &path, int pipeWaitMs = kPipeWaitMs);
+std::string ReadFileBytes(const std::string &path, const ReadWaits &waits = {});
 // At most `count` bytes from the start of the file; raises EFileError.
-std::string ReadFileHead(const std::string &path, size_t count, int pipeWaitMs = kPipeWaitMs);
+std::string ReadFileHead(const std::string &path, size_t count, const ReadWaits &waits = {});
 // Raises EFileError naming the file when it is larger than any document can be.
 void CheckDocumentFileSize(const std::string &path);
 // Whether the user may read or write the file. The mode bits count even for root, who could
@@ -42,8 +46,8 @@ bool MayWriteFile(const std::string &path);
 int WriteRefusal(const std::string &path);
 // Raises the write failure ("Cannot create file ...") for an existing file the user may not write.
 void CheckMayWriteFile(const std::string &path);
-// The file a chain of symbolic links ends at (which need not exist); `path` itself when it is no
-// link, or when the chain loops or holds a link the writer would not follow.
+// The file a link at `path` leads to (which need not exist), every link along the way resolved;
+// `path` itself when it is no link, or when the links loop or hold one the writer would not follow.
 std::string LinkTarget(const std::string &path);
 // Only regular files are written. Replaces `path` only once the new content is complete on disk:
 // a temporary file in the same folder is written, flushed and renamed over it. Where the folder
@@ -55,7 +59,9 @@ std::string LinkTarget(const std::string &path);
 // one gets `newFileMode` less the umask. A file the user may not write is refused and stays as it
 // is. A symbolic link is kept and the file it points to is written, or created when it is missing
 // and its folder exists; a link loop, a link to (or a path of) a folder, device, pipe or socket,
-// and another user's link in a sticky folder that all may write are refused. Raises EFileError.
+// and another user's link in a sticky folder that all may write, anywhere along the path, are
+// refused. The in-place way is taken only on file systems known to overwrite a file's own blocks.
+// Once renamed, the new file's folder is flushed too. Raises EFileError.
 void WriteFileAtomic(const std::string &path, const std::string &bytes, unsigned newFileMode = 0666);
 std::string ExtractFileName(const std::string &path);     // the part after the last '/'
 std::string ExtractFilePath(const std::string &path);     // the folder with its trailing '/'

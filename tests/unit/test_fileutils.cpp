@@ -6,7 +6,9 @@
 #include "VeltoSite.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -276,22 +278,32 @@ TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
         unsigned asked;
         rlim_t sizeLimit;   // 0: none
         std::string reason;
+        bool overlay = false;   // the folder is an overlay's, with room to spare
     };
     const Case cases[] = {
-        {"no room in place", 0755, kOtherUser, 0644, 0666, 0,
+        {"no room in place", 0755, kOtherUser, 0644, 0600, 0,
          noTemp + "there is no room to write it in place: No space left on device."},
         {"size limit in place", 0755, kOtherUser, 0644, 0666, 65536, "File too large"},
         {"size limit beside", 0777, kOtherUser, 0644, 0666, 65536, "File too large"},
         {"cannot be made private", 0755, 0, 0666, 0600, 0,
          noTemp + "the file, readable by other users, cannot be made private: Operation not permitted."},
+        {"overlay", 0755, kOtherUser, 0644, 0666, 0,
+         noTemp + "its file system is not known to keep the old content while it is written in place.", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const std::string out = InChild(
             [&] {
+                if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                    return false;
                 // 16 pages: the old file takes 10 of them.
-                return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                       ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k,mode=755") == 0;
+                if (!c.overlay) return ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k,mode=755") == 0;
+                const std::string layers = dir.path() + "layers/";
+                const std::string options = "lowerdir=" + layers + "lower,upperdir=" + layers + "upper,workdir=" + layers + "work";
+                return ::mkdir(layers.c_str(), 0755) == 0 && ::mount("tmpfs", layers.c_str(), "tmpfs", 0, "size=4m") == 0 &&
+                       ::mkdir((layers + "lower").c_str(), 0755) == 0 && ::mkdir((layers + "upper").c_str(), 0755) == 0 &&
+                       ::mkdir((layers + "work").c_str(), 0755) == 0 &&
+                       ::mount("overlay", mnt.c_str(), "overlay", 0, options.c_str()) == 0;
             },
             [&] {
                 std::ofstream(file, std::ios::binary) << old;
@@ -307,7 +319,7 @@ TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
                 return failure + "|" + (now == old ? "kept" : "changed") + "|" + std::to_string(ModeOf(file)) + "|" +
                        std::to_string(files);
             });
-        if (out == "child failed" && c.sizeLimit == 0) GTEST_SKIP() << "no mount namespace here";
+        if (out == "child failed" && c.sizeLimit == 0) GTEST_SKIP() << "no mount namespace or overlay here";
         EXPECT_EQ(out, "Cannot write file \"" + file + "\". " + c.reason + "|kept|" + std::to_string(c.fileMode) + "|1");
     }
 }
@@ -322,6 +334,9 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
     const std::string d = dir.path();
     const std::string secret = dir.write("secret", "root only");
     for (const char *f : {"mine.vlt", "open.vlt", "theirs.vlt"}) dir.write(f, "old");
+    // A folder only root may enter, holding root's document.
+    ASSERT_EQ(::mkdir((d + "private").c_str(), 0700), 0);
+    dir.write("private/doc.vlt", "root's document");
     struct Folder {
         const char *name;
         mode_t mode;
@@ -341,15 +356,19 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
     for (const Link &l : {Link{"shared/others", secret, kOtherUser}, Link{"shared/planted", d + "planted.vlt", kOtherUser},
                           Link{"shared/mine", d + "mine.vlt", 0}, Link{"open/others", d + "open.vlt", kOtherUser},
                           Link{"notall/others", d + "open.vlt", kOtherUser},
-                          Link{"theirs/own", d + "theirs.vlt", kOtherUser}, Link{"chain", d + "shared/others", 0}}) {
+                          Link{"theirs/own", d + "theirs.vlt", kOtherUser}, Link{"chain", d + "shared/others", 0},
+                          Link{"shared/folder", d + "private", kOtherUser}, Link{"shared/myfolder", d + "private", 0},
+                          Link{"via", d + "shared/folder", 0}}) {
         ASSERT_EQ(::symlink(l.target.c_str(), (d + l.path).c_str()), 0);
         ASSERT_EQ(::lchown((d + l.path).c_str(), l.owner, l.owner), 0);
     }
     const std::string refused = " another user's link in a folder that all may write, which is not followed.";
+    const std::string throughFolder = "It leads through \"" + d + "shared/folder\"," + refused;
     struct Case {
         const char *path;
         std::string failure;
         const char *written;   // the file that gets the content, "" for none
+        const char *kind = "link";   // what stands at the path afterwards ("" not looked at)
     };
     const Case cases[] = {
         {"shared/others", "It is" + refused, ""},
@@ -359,22 +378,31 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
         {"open/others", "", "open.vlt"},
         {"notall/others", "", "open.vlt"},
         {"theirs/own", "", "theirs.vlt"},
+        // Links along the path are links too: a folder's link is followed by the same rule.
+        {"shared/folder/doc.vlt", throughFolder, "", ""},
+        {"shared/folder/new.vlt", throughFolder, "", "none"},
+        {"via/new.vlt", throughFolder, "", "none"},
+        {"shared/myfolder/mine.vlt", "", "private/mine.vlt", "file"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
         const std::string content = std::string("saved through ") + c.path;
         const std::string failure = FailureOf([&] { WriteFileAtomic(d + c.path, content); });
         EXPECT_EQ(failure, c.failure.empty() ? "" : "Cannot write file \"" + d + c.path + "\". " + c.failure);
-        EXPECT_EQ(Kind(d + c.path), "link");
+        if (*c.kind) {
+            EXPECT_EQ(Kind(d + c.path), c.kind);
+        }
         if (*c.written) {
             EXPECT_EQ(dir.read(c.written), content);
-            EXPECT_EQ(LinkTarget(d + c.path), d + c.written);
-        } else {
-            EXPECT_EQ(LinkTarget(d + c.path), d + c.path);
         }
+        // Only a link names the file it leads to.
+        const bool named = *c.written && std::string(c.kind) == "link";
+        EXPECT_EQ(LinkTarget(d + c.path), d + (named ? c.written : c.path));
     }
     EXPECT_EQ(dir.read("secret"), "root only");
+    EXPECT_EQ(dir.read("private/doc.vlt"), "root's document");
     EXPECT_EQ(Kind(d + "planted.vlt"), "none");
+    EXPECT_EQ(Kind(d + "private/new.vlt"), "none");
 }
 
 // The refusal quotes the system's reason: a read-only file system is no missing permission.
@@ -441,8 +469,20 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
     }
     // A pipe nobody writes to fails after its wait instead of holding the window for ever.
     ASSERT_EQ(::mkfifo(dir.file("silent").c_str(), 0600), 0);
-    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("silent"), 100); }),
+    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("silent"), ReadWaits{100}); }),
               "Cannot read file \"" + dir.file("silent") + "\". Nothing came through it for 100 milliseconds.");
+    // A pipe that is never silent for long still ends: the whole read has a deadline.
+    ASSERT_EQ(::mkfifo(dir.file("trickle").c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread trickle([&] {
+        const int fd = ::open(dir.file("trickle").c_str(), O_WRONLY);
+        while (fd >= 0 && !done && ::write(fd, "x", 1) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (fd >= 0) ::close(fd);
+    });
+    EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir.file("trickle"), ReadWaits{500, 1500}); }),
+              "Cannot read file \"" + dir.file("trickle") + "\". It did not end within 1500 milliseconds.");
+    done = true;
+    trickle.join();
     // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
     const std::string kallsyms = "/proc/kallsyms";
     std::ifstream probe(kallsyms, std::ios::binary);
@@ -476,7 +516,7 @@ TEST(FileReads, OnlyFilesAndPipesAreRead)
     const std::pair<std::string, std::string> kinds[] = {
         {folder, "It is a folder."},
         {pts, "It is not a regular file."},
-        {dir.file("to-terminal"), "It is not a regular file."},
+        {dir.file("to-terminal"), "It is a link to \"" + pts + "\", which is not a regular file."},
         {"/dev/zero", "It is not a regular file."},
         {socketPath, "It is not a regular file."},
     };
