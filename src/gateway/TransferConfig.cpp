@@ -23,17 +23,6 @@ namespace vxt {
 
 namespace {
 
-QLabel *StaticText(const char *name)
-{
-    auto *l = new QLabel;
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setAlignment(Qt::AlignCenter);
-    l->setMinimumWidth(130);
-    return l;
-}
-
 std::string Numbered(const char *text, int n) { return Format("%s (%d)", text, n); }
 
 }  // namespace
@@ -45,25 +34,7 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
-    grpDevice = new QGroupBox(QStringLiteral("Device Information"), this);
-    stDevice = StaticText("stDevice");
-    stHostname = StaticText("stHostname");
-    stMACAddress = StaticText("stMACAddress");
-    stFirmware = StaticText("stFirmware");
-    stIPAddress = StaticText("stIPAddress");
-    stRemoteIP = StaticText("stRemoteIP");
-    auto *device = new QGridLayout(grpDevice);
-    device->setContentsMargins(8, 2, 8, 6);
-    device->setVerticalSpacing(3);
-    const std::pair<const char *, QLabel *> fields[] = {{"Device", stDevice},   {"Host name", stHostname},
-                                                        {"MAC Address", stMACAddress}, {"Firmware", stFirmware},
-                                                        {"IP Address", stIPAddress}, {"Remote IP", stRemoteIP}};
-    for (int i = 0; i < 6; ++i) {
-        device->addWidget(new QLabel(QString::fromLatin1(fields[i].first)), i / 2, (i % 2) * 2);
-        device->addWidget(fields[i].second, i / 2, (i % 2) * 2 + 1);
-    }
-    device->setColumnStretch(1, 1);
-    device->setColumnStretch(3, 1);
+    grpDevice = NewDeviceGroup("grpDevice", 2);
 
     grpStatus = new QGroupBox(QStringLiteral("Transfer Status"), this);
     lblDescription = new QLabel;
@@ -135,12 +106,7 @@ void TfrmTransferConfig::FormShow()
     setWindowTitle(QStr(SendMode ? "Send Configuration To " + word : "Get Configuration From " + word));
     lblDescription->setText(
         QStr(SendMode ? "Sending Configuration To " + word + "..." : "Getting Configuration From " + word + "..."));
-    stDevice->setText(QStr(Device.Device));
-    stHostname->setText(QStr(Device.Hostname));
-    stMACAddress->setText(QStr(Device.MAC));
-    stFirmware->setText(QStr(Device.Version));
-    stIPAddress->setText(QStr(Device.IP));
-    stRemoteIP->setText(QStr(Device.RemoteIP));
+    ShowDevice(Device);
     Progress->setValue(0);
     btnRetry->setEnabled(false);
     btnCancel->setEnabled(false);

@@ -4,6 +4,7 @@
 // supplies its record and its SETCOM/COM and ADDTAG/TAGCONFIG forms.
 #pragma once
 
+#include "DeviceInfo.h"
 #include "KProt.h"
 #include "VXTTypes.h"
 
@@ -20,7 +21,7 @@ class QTimer;
 
 namespace vxt {
 
-class TfrmTransferConfig : public QDialog {
+class TfrmTransferConfig : public QDialog, public TDeviceLabels {
     Q_OBJECT
 public:
     // `family` is the word the texts name: "Modbus", "Hostlink", "DF1".
@@ -31,7 +32,6 @@ public:
     bool Completed = false;
 
     QGroupBox *grpDevice, *grpStatus;
-    QLabel *stDevice, *stHostname, *stMACAddress, *stFirmware, *stIPAddress, *stRemoteIP;
     QLabel *lblDescription, *lblStatus;
     QProgressBar *Progress;
     QPushButton *btnRetry, *btnCancel;

@@ -196,18 +196,12 @@ void TfrmGetTagConfig::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     FormShow();
-    // The download starts once per showing, after the window is on screen.
-    activatePending_ = true;
-    QTimer::singleShot(0, this, [this]() {
-        if (!activatePending_ || !isVisible()) return;
-        activatePending_ = false;
-        FormActivate();
-    });
+    activation_.Shown(this, [this] { FormActivate(); });
 }
 
 void TfrmGetTagConfig::hideEvent(QHideEvent *event)
 {
-    if (!event->spontaneous()) activatePending_ = false;
+    if (!event->spontaneous()) activation_.Hidden();
     QDialog::hideEvent(event);
 }
 

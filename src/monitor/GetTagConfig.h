@@ -4,6 +4,7 @@
 #pragma once
 
 #include "KProt.h"
+#include "OncePerShowing.h"
 #include "RequestChannel.h"
 #include "VXTTypes.h"
 
@@ -72,7 +73,7 @@ private:
     // The reply of the last GETTAG, for the type the kind came from.
     bool lastKnownType_ = true;
     int32_t lastType_ = 0;
-    bool activatePending_ = false;
+    TOncePerShowing activation_;
 };
 
 extern TfrmGetTagConfig *frmGetTagConfig;

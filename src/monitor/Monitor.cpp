@@ -343,18 +343,13 @@ void TfrmMonitor::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     FormShow();
-    activatePending_ = true;
-    QTimer::singleShot(0, this, [this]() {
-        if (!activatePending_ || !isVisible()) return;
-        activatePending_ = false;
-        FormActivate();
-    });
+    activation_.Shown(this, [this] { FormActivate(); });
 }
 
 void TfrmMonitor::hideEvent(QHideEvent *event)
 {
     if (!event->spontaneous()) {
-        activatePending_ = false;
+        activation_.Hidden();
         TimerScan->stop();
     }
     QDialog::hideEvent(event);

@@ -5,6 +5,7 @@
 
 #include "MonitorChart.h"
 #include "MonitorLogic.h"
+#include "OncePerShowing.h"
 #include "RequestChannel.h"
 #include "VXTTypes.h"
 
@@ -102,7 +103,7 @@ private:
     std::unique_ptr<THistoryChart> chart_;
     TChartRing ring_;
     bool inTick_ = false;
-    bool activatePending_ = false;
+    TOncePerShowing activation_;
 };
 
 extern TfrmMonitor *frmMonitor;

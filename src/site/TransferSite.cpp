@@ -39,15 +39,6 @@ T *Named(T *w, const char *name)
     return w;
 }
 
-QLabel *Box(const char *name)
-{
-    auto *l = Named(new QLabel, name);
-    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setMinimumWidth(190);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return l;
-}
-
 // The program is ending while the session still runs on its worker: it stops, and what it had
 // queued is dropped rather than sent after the user has gone.
 void AbandonIfEnding(TFtpClient &c)
@@ -65,17 +56,7 @@ TfrmTransferSite::TfrmTransferSite(QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Get Web Site from Velto"));
 
-    auto *info = Named(new QGroupBox(QStringLiteral("Device Information")), "grpDeviceInformation");
-    auto *grid = new QGridLayout(info);
-    const char *captions[] = {"Device", "Host name", "MAC Address", "Firmware", "IP Address", "Remote IP"};
-    QLabel **boxes[] = {&stDevice, &stHostname, &stMACAddress, &stFirmware, &stIPAddress, &stRemoteIP};
-    const char *names[] = {"stDevice", "stHostname", "stMACAddress", "stFirmware", "stIPAddress", "stRemoteIP"};
-    for (int i = 0; i < 6; ++i) {
-        *boxes[i] = Box(names[i]);
-        grid->addWidget(new QLabel(QString::fromLatin1(captions[i])), i, 0);
-        grid->addWidget(*boxes[i], i, 1);
-    }
-    grid->setColumnStretch(1, 1);
+    QGroupBox *info = NewDeviceGroup("grpDeviceInformation", 1);
 
     auto *status = Named(new QGroupBox(QStringLiteral("Transfer Status")), "grpTransferStatus");
     lblDescription = Named(new QLabel, "lblDescription");
@@ -188,12 +169,7 @@ void TfrmTransferSite::FormShow()
         setWindowTitle(QStringLiteral("Get Web Site from Velto"));
         lblDescription->setText(QStringLiteral("Get File From Velto FTP Server..."));
     }
-    stDevice->setText(QStr(Device.Device));
-    stHostname->setText(QStr(Device.Hostname));
-    stMACAddress->setText(QStr(Device.MAC));
-    stFirmware->setText(QStr(Device.Version));
-    stIPAddress->setText(QStr(Device.IP));
-    stRemoteIP->setText(QStr(Device.RemoteIP));
+    ShowDevice(Device);
 }
 
 void TfrmTransferSite::FormActivate()

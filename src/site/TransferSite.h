@@ -2,6 +2,7 @@
 // directly or through the FTP firewall of the settings, with progress, rate and cancel.
 #pragma once
 
+#include "DeviceInfo.h"
 #include "FtpClient.h"
 #include "VXTTypes.h"
 
@@ -19,7 +20,7 @@ class QTimer;
 
 namespace vxt {
 
-class TfrmTransferSite : public QDialog {
+class TfrmTransferSite : public QDialog, public TDeviceLabels {
     Q_OBJECT
 public:
     explicit TfrmTransferSite(QWidget *parent = nullptr);
@@ -39,7 +40,6 @@ public:
     // Devices serve FTP on 21; tests point the dialog at another port.
     int FtpPort = 21;
 
-    QLabel *stDevice, *stHostname, *stMACAddress, *stFirmware, *stIPAddress, *stRemoteIP;
     QLabel *lblDescription, *lblProgress, *lblStatus, *lblRate;
     QProgressBar *Progress;
     QPushButton *btnCancel;
