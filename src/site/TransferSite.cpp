@@ -368,7 +368,7 @@ void TfrmTransferSite::btnCancelClick()
 {
     if (running_) {
         // The work stops on the worker; the dialog closes once the routine has returned.
-        uploadCut_ = Direction == 1 && Transferring;
+        uploadCut_ = uploadCut_ || (Direction == 1 && Transferring);
         Transferring = false;
         Canceled = true;
         closeWhenDone_ = true;
