@@ -24,10 +24,12 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMaxReplyBytes = 65536;
 constexpr size_t kMaxListingBytes = 1024 * 1024;
 // How long a cancelled session waits for the server to read its last commands.
-constexpr int kLingerMs = 1000;
+constexpr int kLingerMs = 250;
 constexpr int kQuitReplyMs = 2000;
 // How often an upload looks at how much of its data the server has taken, while some is in flight.
 constexpr int kDeliveryCheckMs = 50;
+// How long a broken upload waits for the server to say why, before the broken connection is the reason.
+constexpr int kRefusalWaitMs = 500;
 
 void CloseFd(int &fd)
 {
@@ -560,12 +562,12 @@ void TFtpClient::SendData(const std::string &data, int &state, const std::string
             if (n > 0) sent += size_t(n);
             else if (n < 0 && errno == EINTR) continue;
             else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-            else throw EFtpError(Errno("sending data"));
+            else DataBroke(Errno("sending data"), state, cmd);
         }
         // The end of the file goes out right behind its last byte: the server reads to it and then
         // replies, and that reply, not a look at the queue, ends the upload.
         if (sent == data.size() && !shut) {
-            if (::shutdown(data_, SHUT_WR) != 0) throw EFtpError(Errno("sending data"));
+            if (::shutdown(data_, SHUT_WR) != 0) DataBroke(Errno("sending data"), state, cmd);
             shut = true;
         }
         // Bytes count once the server has them; those still queued here may yet take long on a
@@ -581,6 +583,9 @@ void TFtpClient::SendData(const std::string &data, int &state, const std::string
             lastMove = Clock::now();
             if (OnWork) OnWork(TFtpWorkMode::Write, delivered);
         }
+        // Once the server has every byte the data connection is closed fully: some servers reply
+        // only when it is gone, not already at the end of the file.
+        if (shut && delivered == int64_t(sent)) CloseFd(data_);
         if (shut && state == kFinalReply) return;
         if (state != kFinalReply && inbuf_.find('\n') != std::string::npos) {
             ReadTransferReply(state, cmd);
@@ -603,13 +608,37 @@ void TFtpClient::SendData(const std::string &data, int &state, const std::string
             ReadTransferReply(state, cmd);
         } else if (p[0].revents & POLLERR) {
             // A data connection that broke with bytes still queued will not deliver them.
-            if (Unacknowledged(data_) > (shut ? 1 : 0)) throw EFtpError("the data connection broke");
+            if (Unacknowledged(data_) > (shut ? 1 : 0)) DataBroke("the data connection broke", state, cmd);
             watchData = false;
         } else if (shut && (p[0].revents & POLLHUP)) {
             // The server closed its side too; its reply is still to come.
             watchData = false;
         }
     }
+}
+
+void TFtpClient::DataBroke(const std::string &error, int &state, const std::string &cmd)
+{
+    // A server that refuses the file may break the data connection before its reply arrives: a
+    // reply that follows at once is the better reason.
+    const OnExit restore{[this, saved = limit_, timedOut = timedOut_]() {
+        limit_ = saved;
+        timedOut_ = timedOut;
+    }};
+    limit_ = std::min(limit_, Clock::now() + std::chrono::milliseconds(kRefusalWaitMs));
+    std::string refusal;
+    try {
+        while (state != kFinalReply && refusal.empty()) {
+            const Reply r = ReadReply();
+            if (r.Code / 100 == 1) state = kPreliminaryReply;
+            else if (r.Code / 100 == 4 || r.Code / 100 == 5) refusal = CommandName(cmd) + " refused: " + r.Text;
+            else break;
+        }
+    } catch (const EFtpCanceled &) {
+        throw;
+    } catch (const EFtpError &) {
+    }
+    throw EFtpError(refusal.empty() ? error : refusal);
 }
 
 void TFtpClient::ReadTransferReply(int &state, const std::string &cmd)

@@ -124,8 +124,11 @@ private:
     int OpenDataChannel(const std::string &cmd);
     std::string ReceiveData(int fd, bool progress, size_t limit, const char *tooLarge, int &state,
                             const std::string &cmd);
-    // Sends `data`, half-closes the data connection and returns with the server's final reply.
+    // Sends `data`, half-closes the data connection, closes it once the server has every byte and
+    // returns with the server's final reply.
     void SendData(const std::string &data, int &state, const std::string &cmd);
+    // Raises the server's refusal when it follows the broken data connection at once, else `error`.
+    [[noreturn]] void DataBroke(const std::string &error, int &state, const std::string &cmd);
     // A reply to the transfer command while its data moves: preliminary, final, or a refusal.
     void ReadTransferReply(int &state, const std::string &cmd);
     void FinishTransfer(int state);

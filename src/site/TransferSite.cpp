@@ -31,6 +31,8 @@ namespace {
 const char kConnectError[] =
     "Error while trying to connect to Velto FTP Server.\r\nVerify connection or wait for Velto to establish the "
     "connection.";
+const char kUploadCanceled[] =
+    "The transfer was canceled: the Device Web Site is now incomplete.\r\nSend the Web Site again to restore it.";
 
 template <typename T>
 T *Named(T *w, const char *name)
@@ -177,9 +179,14 @@ void TfrmTransferSite::FormActivate()
     if (started_ || !isVisible()) return;
     started_ = true;
     running_ = true;
+    uploadCut_ = false;
     Transfer();
     running_ = false;
-    if (closeWhenDone_) QDialog::done(QDialog::Rejected);
+    if (closeWhenDone_) {
+        QDialog::done(QDialog::Rejected);
+        // The device keeps what it got before the cancel, a container cut short.
+        if (uploadCut_ && !Completed) ShowWarning(kUploadCanceled);
+    }
 }
 
 void TfrmTransferSite::ConfigureClient(TFtpClient &c)
@@ -337,6 +344,7 @@ void TfrmTransferSite::btnCancelClick()
 {
     if (running_) {
         // The work stops on the worker; the dialog closes once the routine has returned.
+        uploadCut_ = uploadCut_ || (Direction == 1 && Transferring);
         Transferring = false;
         Canceled = true;
         closeWhenDone_ = true;

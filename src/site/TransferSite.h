@@ -78,6 +78,7 @@ private:
     bool started_ = false;      // the transfer of this showing has begun
     bool running_ = false;
     bool closeWhenDone_ = false;
+    bool uploadCut_ = false;    // cancelled while the upload ran
     bool escapeCloses_ = false;
     std::shared_ptr<std::atomic<int64_t>> workCount_;
     std::shared_ptr<std::atomic<bool>> workPending_;

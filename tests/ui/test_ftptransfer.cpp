@@ -22,6 +22,11 @@
 #include <QtTest>
 #include <functional>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace vxt;
 using namespace vxt::test;
 
@@ -30,6 +35,8 @@ namespace {
 const char kConnectError[] =
     "Error while trying to connect to Velto FTP Server.\r\nVerify connection or wait for Velto to establish the "
     "connection.";
+const char kUploadCanceled[] =
+    "The transfer was canceled: the Device Web Site is now incomplete.\r\nSend the Web Site again to restore it.";
 
 QByteArray RandomBytes(int size, quint32 seed)
 {
@@ -475,6 +482,78 @@ private slots:
         QVERIFY(!dlg->Transferring);
         QVERIFY(boxes->Shown().empty());
         QTRY_VERIFY(device->lines().contains(QStringLiteral("ABOR")));
+    }
+
+    // A cancelled upload leaves a cut container on the device and says so once the dialog has closed;
+    // a cancelled download leaves the device as it was.
+    void cancelMidTransfer_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("send") << 1 << QStringList{QString::fromLatin1(kUploadCanceled)};
+        QTest::newRow("get") << 0 << QStringList{};
+    }
+
+    void cancelMidTransfer()
+    {
+        QFETCH(int, direction);
+        QFETCH(QStringList, shown);
+        StartDevice();
+        const QByteArray container = FullContainer(17);
+        QVERIFY(device->setFile(container));
+        QVERIFY(device->fail(QStringLiteral("stall"), QString::fromLatin1(direction ? "STOR" : "RETR"), 300000));
+        std::string stream = direction ? container.toStdString() : std::string();
+        bool clicked = false;
+        bool visibleAtBox = true;
+        boxes->OnShow = [&](const ShownBox &) { visibleAtBox = dlg->isVisible(); };
+        const Outcome o = Run(uint8_t(direction), &stream, [&]() {
+            const QStringList words = dlg->lblProgress->text().split(QLatin1Char(' '));
+            if (clicked || words.size() < 2 || words[1].toLongLong() < 300000) return;
+            clicked = true;
+            QTest::mouseClick(dlg->btnCancel, Qt::LeftButton);
+        });
+        QVERIFY(clicked);
+        QCOMPARE(o.result, int(QDialog::Rejected));
+        QCOMPARE(o.status, QStringLiteral("TRANSFER CANCELED!"));
+        QStringList texts;
+        for (const std::string &t : boxes->Texts()) texts << QString::fromStdString(t);
+        QCOMPARE(texts, shown);
+        if (!shown.isEmpty()) {
+            QCOMPARE(boxes->Shown().front().Kind, MsgKind::Warning);
+            QVERIFY(!visibleAtBox);
+        }
+    }
+
+    // Against a server that takes the connection and then neither reads nor closes it, Cancel does
+    // not wait for it: the dialog closes at once, and a cancel before any byte moved says nothing.
+    void cancelAgainstASilentServer()
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&a), len) == 0 && ::listen(listener, 1) == 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&a), &len);
+        dlg->FtpPort = ntohs(a.sin_port);
+        int conn = -1;
+        std::string stream = FullContainer(19).toStdString();
+        QElapsedTimer sinceClick;
+        qint64 closedAfter = -1;
+        const QMetaObject::Connection closed =
+            connect(dlg, &QDialog::finished, this, [&]() { closedAfter = sinceClick.elapsed(); });
+        const Outcome o = Run(1, &stream, [&]() {
+            if (conn >= 0 || (conn = ::accept(listener, nullptr, nullptr)) < 0) return;
+            sinceClick.start();
+            QTest::mouseClick(dlg->btnCancel, Qt::LeftButton);
+        });
+        disconnect(closed);
+        ::close(conn);
+        ::close(listener);
+        QVERIFY(sinceClick.isValid());
+        QCOMPARE(o.status, QStringLiteral("TRANSFER CANCELED!"));
+        QVERIFY2(closedAfter >= 0 && closedAfter < 500, qPrintable(QString::number(closedAfter)));
+        QVERIFY(boxes->Shown().empty());
     }
 
     void listingWithoutSizeAtColumn38()

@@ -814,3 +814,85 @@ TEST(FtpClient, UploadEndsWithTheServersReply)
     std::sort(ms.begin(), ms.end());
     EXPECT_LT(ms[ms.size() / 2], 20);
 }
+
+namespace {
+
+// STOR on a data connection that the server reads to its end, then answers on the control
+// connection as it is told: `strict` servers reply only once the client has closed the data
+// connection fully. A half-closed connection still takes bytes, a fully closed one answers them
+// with a reset: the server writes one byte back after the end of the file and waits for that.
+struct ClosingStore {
+    std::string port;
+    std::string stored;
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        if (l.rfind("STOR ", 0) != 0) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
+        const int fd = ConnectBack(port);
+        if (fd < 0) return "425 Cannot open data connection.\r\n";
+        stored = DrainFor(fd, 3000);
+        bool closed = false;
+        if (SendAll(fd, "?")) {
+            pollfd p{fd, 0, 0};
+            closed = ::poll(&p, 1, 1500) > 0 && (p.revents & (POLLHUP | POLLERR)) && !SendAll(fd, "?") &&
+                     (errno == EPIPE || errno == ECONNRESET);
+        }
+        ::close(fd);
+        return closed ? "150 Opening data connection.\r\n226 Transfer complete.\r\n"
+                      : "150 Opening data connection.\r\n426 The data connection is still open.\r\n";
+    }
+};
+
+// STOR refused while its data moves: the server takes a little, resets the data connection and
+// only then says why.
+struct RefusingStore {
+    std::string port;
+    std::optional<std::string> operator()(const std::string &l)
+    {
+        if (l.rfind("PORT ", 0) == 0) {
+            port = l;
+            return "200 PORT command successful.\r\n";
+        }
+        if (l.rfind("STOR ", 0) != 0) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
+        const int fd = ConnectBack(port);
+        if (fd < 0) return "425 Cannot open data connection.\r\n";
+        char buf[65536];
+        [[maybe_unused]] const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        const linger reset{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(fd);
+        return "150 Opening data connection.\r\n552 Exceeded storage allocation.\r\n";
+    }
+};
+
+}  // namespace
+
+TEST(FtpClient, UploadClosesTheDataConnectionFully)
+{
+    auto script = std::make_shared<ClosingStore>();
+    ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+    const std::string payload(200000, 's');
+    TFtpClient c;
+    Configure(c, server.Port()).Connect();
+    EXPECT_EQ(FailureOf([&]() { c.Put(payload, "userpage.kws"); }), "");
+    c.Disconnect();
+    EXPECT_EQ(script->stored, payload);
+}
+
+TEST(FtpClient, UploadRefusedWithABrokenDataConnectionReportsTheServersText)
+{
+    // The reset reaches the client before the reply: the reply, not the reset, is the reason.
+    const std::string payload(8 * 1024 * 1024, 'u');
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        auto script = std::make_shared<RefusingStore>();
+        ScriptedServer server("220 ready\r\n", [script](const std::string &l) { return (*script)(l); });
+        TFtpClient c;
+        Configure(c, server.Port()).Connect();
+        EXPECT_EQ(FailureOf([&]() { c.Put(payload, "userpage.kws"); }), "STOR refused: 552 Exceeded storage allocation.");
+        c.Disconnect();
+    }
+}
