@@ -24,3 +24,18 @@ endforeach()
 if(found)
   message(FATAL_ERROR "the program's application object is TApplication:${found}")
 endif()
+
+# A command's error must not unwind through Qt's frames: actions and buttons are connected through
+# ConnectCommand, which reports it where the command starts.
+set(found "")
+foreach(f IN LISTS sources)
+  file(READ "${f}" text)
+  string(REGEX MATCHALL "[^A-Za-z_]connect[ \t\r\n]*\\([^;]*&Q[A-Za-z]*::(triggered|clicked)[^A-Za-z_]" hits "${text}")
+  foreach(h IN LISTS hits)
+    string(REGEX REPLACE "[ \t\r\n]+" " " h "${h}")
+    string(APPEND found "\n${f}:${h}")
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "connect actions and buttons through ConnectCommand:${found}")
+endif()

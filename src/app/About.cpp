@@ -1,5 +1,6 @@
 #include "About.h"
 
+#include "Command.h"
 #include "Jpeg.h"
 #include "OsVersion.h"
 #include "QtStr.h"
@@ -137,7 +138,7 @@ TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
     main->addSpacing(6);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmAbout::btnOkClick);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmAbout::btnOkClick);
 }
 
 void TfrmAbout::FormShow()

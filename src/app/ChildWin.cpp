@@ -1,5 +1,6 @@
 #include "ChildWin.h"
 
+#include "Command.h"
 #include "FileDialog.h"
 #include "FileUtils.h"
 #include "MsgBox.h"
@@ -50,14 +51,18 @@ void TMDIChild::SetCaption(const std::string &caption) { setWindowTitle(QShown(c
 
 void TMDIChild::closeEvent(QCloseEvent *event)
 {
-    bool mayClose = closeConfirmed_;
-    if (!mayClose) ReportErrors([&]() { mayClose = OnCloseQuery(); });
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    OnClose();
-    QMdiSubWindow::closeEvent(event);
+    // A failure while asking or closing keeps the document open.
+    const bool closed = RunCommand([&] {
+        bool mayClose = closeConfirmed_;
+        if (!mayClose) ReportErrors([&]() { mayClose = OnCloseQuery(); });
+        if (!mayClose) {
+            event->ignore();
+            return;
+        }
+        OnClose();
+        QMdiSubWindow::closeEvent(event);
+    });
+    if (!closed) event->ignore();
 }
 
 }  // namespace vxt

@@ -1,6 +1,7 @@
 #include "EMail.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
 #include "KeyFilter.h"
 #include "MsgBox.h"
 #include "QtStr.h"
@@ -41,8 +42,8 @@ TfrmEmail::TfrmEmail(QWidget *parent) : QDialog(parent)
     main->addSpacing(6);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmEmail::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmEmail::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmEmail::FormShow()

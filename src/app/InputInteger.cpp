@@ -1,5 +1,6 @@
 #include "InputInteger.h"
 
+#include "Command.h"
 #include "DialogButtons.h"
 #include "KeyFilter.h"
 #include "MsgBox.h"
@@ -45,8 +46,8 @@ TfrmInputInteger::TfrmInputInteger(QWidget *parent) : QDialog(parent)
     main->addWidget(grpValue);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmInputInteger::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmInputInteger::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmInputInteger::FormShow()

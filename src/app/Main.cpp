@@ -3,6 +3,7 @@
 #include "About.h"
 #include "Blocking.h"
 #include "ChildWin.h"
+#include "Command.h"
 #include "FileDialog.h"
 #include "Icons.h"
 #include "InfoMsg.h"
@@ -92,7 +93,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 
     tmrUDPResponse = new QTimer(this);
     tmrUDPResponse->setObjectName(QStringLiteral("tmrUDPResponse"));
-    connect(tmrUDPResponse, &QTimer::timeout, this, &TMainForm::tmrUDPResponseTimer);
+    ConnectCommand(tmrUDPResponse, &QTimer::timeout, this, &TMainForm::tmrUDPResponseTimer);
     IdUDPServer = new TUdpEndpoint(this);
     connect(IdUDPServer, &TUdpEndpoint::Received, this,
             [this](const QByteArray &data, const QString &, quint16) { IdUDPServerUDPRead(data); });
@@ -171,32 +172,32 @@ void TMainForm::CreateActions()
                        ConfigurationRemoveTag, ConfigurationSendToVelto})
         a->setEnabled(false);
 
-    connect(FileNew, &QAction::triggered, this, &TMainForm::FileNewExecute);
-    connect(FileOpen, &QAction::triggered, this, &TMainForm::FileOpenExecute);
-    connect(FileSave, &QAction::triggered, this, &TMainForm::FileSaveExecute);
-    connect(FileSaveAs, &QAction::triggered, this, &TMainForm::FileSaveAsExecute);
-    connect(FileClose, &QAction::triggered, this, &TMainForm::FileCloseExecute);
-    connect(FileExit, &QAction::triggered, this, &TMainForm::FileExitExecute);
-    connect(DevicesSearchLocal, &QAction::triggered, this, &TMainForm::DevicesSearchLocalExecute);
-    connect(DevicesSearchRemote, &QAction::triggered, this, &TMainForm::DevicesSearchRemoteExecute);
-    connect(DevicesConnect, &QAction::triggered, this, &TMainForm::DevicesConnectExecute);
-    connect(DevicesProperties, &QAction::triggered, this, &TMainForm::DevicesPropertiesExecute);
-    connect(ConfigurationAddTag, &QAction::triggered, this, &TMainForm::ConfigurationAddTagExecute);
-    connect(ConfigurationEditTag, &QAction::triggered, this, &TMainForm::ConfigurationEditTagExecute);
-    connect(ConfigurationRemoveTag, &QAction::triggered, this, &TMainForm::ConfigurationRemoveTagExecute);
-    connect(ConfigurationSendToVelto, &QAction::triggered, this, &TMainForm::ConfigurationSendToVeltoExecute);
-    connect(ConfigurationGetFromVelto, &QAction::triggered, this, &TMainForm::ConfigurationGetFromVeltoExecute);
-    connect(WebSiteAddFile, &QAction::triggered, this, &TMainForm::WebSiteAddFileExecute);
-    connect(WebSiteExtractFile, &QAction::triggered, this, &TMainForm::WebSiteExtractFileExecute);
-    connect(WebSiteViewFile, &QAction::triggered, this, &TMainForm::WebSiteViewFileExecute);
-    connect(WebSiteRemoveFile, &QAction::triggered, this, &TMainForm::WebSiteRemoveFileExecute);
-    connect(WebSiteSendToVelto, &QAction::triggered, this, &TMainForm::WebSiteSendToVeltoExecute);
-    connect(WebSiteGetFromVelto, &QAction::triggered, this, &TMainForm::WebSiteGetFromVeltoExecute);
-    connect(ToolsTagMonitor, &QAction::triggered, this, &TMainForm::ToolsTagMonitorExecute);
-    connect(ToolsOptions, &QAction::triggered, this, &TMainForm::ToolsOptionsExecute);
-    connect(ToolsAbout, &QAction::triggered, this, &TMainForm::ToolsAboutExecute);
-    connect(WindowCascade, &QAction::triggered, this, [this]() { MDIArea->cascadeSubWindows(); });
-    connect(WindowMinimizeAll, &QAction::triggered, this, [this]() {
+    ConnectCommand(FileNew, &QAction::triggered, this, &TMainForm::FileNewExecute);
+    ConnectCommand(FileOpen, &QAction::triggered, this, &TMainForm::FileOpenExecute);
+    ConnectCommand(FileSave, &QAction::triggered, this, &TMainForm::FileSaveExecute);
+    ConnectCommand(FileSaveAs, &QAction::triggered, this, &TMainForm::FileSaveAsExecute);
+    ConnectCommand(FileClose, &QAction::triggered, this, &TMainForm::FileCloseExecute);
+    ConnectCommand(FileExit, &QAction::triggered, this, &TMainForm::FileExitExecute);
+    ConnectCommand(DevicesSearchLocal, &QAction::triggered, this, &TMainForm::DevicesSearchLocalExecute);
+    ConnectCommand(DevicesSearchRemote, &QAction::triggered, this, &TMainForm::DevicesSearchRemoteExecute);
+    ConnectCommand(DevicesConnect, &QAction::triggered, this, &TMainForm::DevicesConnectExecute);
+    ConnectCommand(DevicesProperties, &QAction::triggered, this, &TMainForm::DevicesPropertiesExecute);
+    ConnectCommand(ConfigurationAddTag, &QAction::triggered, this, &TMainForm::ConfigurationAddTagExecute);
+    ConnectCommand(ConfigurationEditTag, &QAction::triggered, this, &TMainForm::ConfigurationEditTagExecute);
+    ConnectCommand(ConfigurationRemoveTag, &QAction::triggered, this, &TMainForm::ConfigurationRemoveTagExecute);
+    ConnectCommand(ConfigurationSendToVelto, &QAction::triggered, this, &TMainForm::ConfigurationSendToVeltoExecute);
+    ConnectCommand(ConfigurationGetFromVelto, &QAction::triggered, this, &TMainForm::ConfigurationGetFromVeltoExecute);
+    ConnectCommand(WebSiteAddFile, &QAction::triggered, this, &TMainForm::WebSiteAddFileExecute);
+    ConnectCommand(WebSiteExtractFile, &QAction::triggered, this, &TMainForm::WebSiteExtractFileExecute);
+    ConnectCommand(WebSiteViewFile, &QAction::triggered, this, &TMainForm::WebSiteViewFileExecute);
+    ConnectCommand(WebSiteRemoveFile, &QAction::triggered, this, &TMainForm::WebSiteRemoveFileExecute);
+    ConnectCommand(WebSiteSendToVelto, &QAction::triggered, this, &TMainForm::WebSiteSendToVeltoExecute);
+    ConnectCommand(WebSiteGetFromVelto, &QAction::triggered, this, &TMainForm::WebSiteGetFromVeltoExecute);
+    ConnectCommand(ToolsTagMonitor, &QAction::triggered, this, &TMainForm::ToolsTagMonitorExecute);
+    ConnectCommand(ToolsOptions, &QAction::triggered, this, &TMainForm::ToolsOptionsExecute);
+    ConnectCommand(ToolsAbout, &QAction::triggered, this, &TMainForm::ToolsAboutExecute);
+    ConnectCommand(WindowCascade, &QAction::triggered, this, [this]() { MDIArea->cascadeSubWindows(); });
+    ConnectCommand(WindowMinimizeAll, &QAction::triggered, this, [this]() {
         for (QMdiSubWindow *w : MDIArea->subWindowList()) w->showMinimized();
     });
 }
@@ -222,7 +223,7 @@ void TMainForm::CreateMenus()
     searchLocalEntry->setStatusTip(DevicesSearchLocal->statusTip());
     searchLocalEntry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     allActions_.push_back(searchLocalEntry);
-    connect(searchLocalEntry, &QAction::triggered, DevicesSearchLocal, &QAction::trigger);
+    ConnectCommand(searchLocalEntry, &QAction::triggered, DevicesSearchLocal, &QAction::trigger);
     connect(DevicesSearchLocal, &QAction::changed, searchLocalEntry,
             [this, searchLocalEntry]() { searchLocalEntry->setEnabled(DevicesSearchLocal->isEnabled()); });
     devices->addAction(searchLocalEntry);
@@ -287,7 +288,7 @@ void TMainForm::RebuildWindowMenu()
         QAction *a = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle()));
         a->setCheckable(true);
         a->setChecked(w == MDIArea->currentSubWindow());
-        connect(a, &QAction::triggered, this, [this, w]() {
+        ConnectCommand(a, &QAction::triggered, this, [this, w]() {
             if (w->isMinimized()) w->showNormal();
             MDIArea->setActiveSubWindow(w);
         });
@@ -421,7 +422,7 @@ void TMainForm::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        FormShow();
+        RunCommand([this] { FormShow(); });
     }
 }
 
@@ -589,21 +590,25 @@ void TMainForm::FileExitExecute() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    // Every modified document is asked once; a Cancel on any keeps the program running.
-    const QList<TMDIChild *> docs = Documents();
-    for (TMDIChild *d : docs) {
-        bool ok = false;
-        ReportErrors([&]() { ok = d->OnCloseQuery(); });
-        if (!ok) {
-            event->ignore();
-            return;
+    // A failure while asking keeps the program running, as a Cancel does.
+    const bool asked = RunCommand([&] {
+        // Every modified document is asked once; a Cancel on any keeps the program running.
+        const QList<TMDIChild *> docs = Documents();
+        for (TMDIChild *d : docs) {
+            bool ok = false;
+            ReportErrors([&]() { ok = d->OnCloseQuery(); });
+            if (!ok) {
+                event->ignore();
+                return;
+            }
         }
-    }
-    for (TMDIChild *d : docs) {
-        d->CloseConfirmed();
-        d->close();
-    }
-    event->accept();
+        for (TMDIChild *d : docs) {
+            d->CloseConfirmed();
+            d->close();
+        }
+        event->accept();
+    });
+    if (!asked) event->ignore();
 }
 
 void TMainForm::ToolsOptionsExecute()

@@ -18,9 +18,10 @@ void TMainForm::SinchronizeOptions()
 bool TMainForm::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                                const TPacket &Request, TPacket &Reply)
 {
-    if (Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply)) return true;
+    std::string error;
+    if (Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply, &error)) return true;
     // Also when the program is ending, where the box no longer shows.
-    ShowError("No Response from Device. Check the connection and try again.");
+    ShowError(error.empty() ? "No Response from Device. Check the connection and try again." : error);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "NewFile.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
 #include "Icons.h"
 
 #include <QHBoxLayout>
@@ -44,9 +45,9 @@ TfrmNewFile::TfrmNewFile(QWidget *parent) : QDialog(parent)
     lstNewFiles->setMinimumHeight(2 * lstNewFiles->gridSize().height() + 2 * lstNewFiles->frameWidth());
     setFixedSize(420, std::max(220, minimumSizeHint().height()));
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmNewFile::DoSelect);
-    connect(lstNewFiles, &QListWidget::itemDoubleClicked, this, &TfrmNewFile::DoSelect);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmNewFile::DoSelect);
+    ConnectCommand(lstNewFiles, &QListWidget::itemDoubleClicked, this, &TfrmNewFile::DoSelect);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmNewFile::showEvent(QShowEvent *event)

@@ -1,6 +1,8 @@
 #include "NoFeature.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -40,7 +42,7 @@ TfrmNoFeature::TfrmNoFeature(QWidget *parent) : QDialog(parent)
     main->addSpacing(6);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmNoFeature::btnOkClick);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmNoFeature::btnOkClick);
 }
 
 void TfrmNoFeature::btnOkClick() { accept(); }

@@ -2,6 +2,7 @@
 #include "DialogButtons.h"
 #include "KeyFilter.h"
 
+#include "Command.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "PasswordEdit.h"
@@ -177,8 +178,8 @@ TfrmOptions::TfrmOptions(QWidget *parent) : QDialog(parent)
     connect(chkUseFTPProxy, &QCheckBox::toggled, this, &TfrmOptions::SetEnableFTPProxy);
     connect(chkFirewallLogon, &QCheckBox::toggled, this, &TfrmOptions::SetEnableFTPProxy);
     connect(grpMethod, &QButtonGroup::idToggled, this, &TfrmOptions::SetEnableFTPProxy);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 uint8_t TfrmOptions::Method() const

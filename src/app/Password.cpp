@@ -1,6 +1,7 @@
 #include "Password.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
 #include "KeyFilter.h"
 #include "MsgBox.h"
 #include "PasswordEdit.h"
@@ -62,8 +63,8 @@ TfrmPassword::TfrmPassword(QWidget *parent) : QDialog(parent)
     main->addWidget(grpPassword);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmPassword::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmPassword::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmPassword::FormShow()

@@ -1,6 +1,7 @@
 #include "Properties.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
 #include "DateTime.h"
 #include "DscPkt.h"
 #include "EditIPAddr.h"
@@ -120,13 +121,13 @@ TfrmProperties::TfrmProperties(QWidget *parent) : QDialog(parent)
     connect(chkEnableDHCP, &QCheckBox::toggled, this, &TfrmProperties::chkEnableDHCPClick);
     connect(chkEnableSNMP, &QCheckBox::toggled, this, &TfrmProperties::chkEnableSNMPClick);
     connect(chkEnableLog, &QCheckBox::toggled, this, &TfrmProperties::chkEnableLogClick);
-    connect(btnSetUser, &QPushButton::clicked, this, &TfrmProperties::btnSetUserClick);
-    connect(btnSetAdmin, &QPushButton::clicked, this, &TfrmProperties::btnSetAdminClick);
-    connect(btnSetDateTime, &QPushButton::clicked, this, &TfrmProperties::btnSetDateTimeClick);
-    connect(btnSetTimeNow, &QPushButton::clicked, this, &TfrmProperties::btnSetTimeNowClick);
-    connect(ButtonLog, &QPushButton::clicked, this, &TfrmProperties::ButtonLogClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnSetUser, &QPushButton::clicked, this, &TfrmProperties::btnSetUserClick);
+    ConnectCommand(btnSetAdmin, &QPushButton::clicked, this, &TfrmProperties::btnSetAdminClick);
+    ConnectCommand(btnSetDateTime, &QPushButton::clicked, this, &TfrmProperties::btnSetDateTimeClick);
+    ConnectCommand(btnSetTimeNow, &QPushButton::clicked, this, &TfrmProperties::btnSetTimeNowClick);
+    ConnectCommand(ButtonLog, &QPushButton::clicked, this, &TfrmProperties::ButtonLogClick);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmProperties::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
 }

@@ -1,6 +1,7 @@
 #include "SearchRemote.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
 #include "Icons.h"
 #include "KProt.h"
 #include "Main.h"
@@ -54,8 +55,8 @@ TfrmSearchRemote::TfrmSearchRemote(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
     setFixedSize(360, 200);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSearchRemote::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmSearchRemote::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmSearchRemote::showEvent(QShowEvent *event)

@@ -1,6 +1,8 @@
 #include "Version.h"
 #include "DialogButtons.h"
 
+#include "Command.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -37,7 +39,7 @@ TfrmVersion::TfrmVersion(QWidget *parent) : QDialog(parent)
     main->addSpacing(6);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmVersion::btnOkClick);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmVersion::btnOkClick);
 }
 
 void TfrmVersion::btnOkClick() { accept(); }

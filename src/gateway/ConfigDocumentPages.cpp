@@ -1,6 +1,7 @@
 // The pages of the configuration documents and their wiring.
 #include "ConfigDocument.h"
 
+#include "Command.h"
 #include "GatewayTables.h"
 #include "KeyFilter.h"
 #include "PasswordEdit.h"
@@ -79,8 +80,8 @@ TUpDown::TUpDown(QLineEdit *associate, int min, int max, QWidget *parent)
     l->setSpacing(0);
     l->addWidget(btnUp);
     l->addWidget(btnDown);
-    connect(btnUp, &QToolButton::clicked, this, [this]() { Step(1); });
-    connect(btnDown, &QToolButton::clicked, this, [this]() { Step(-1); });
+    ConnectCommand(btnUp, &QToolButton::clicked, this, [this]() { Step(1); });
+    ConnectCommand(btnDown, &QToolButton::clicked, this, [this]() { Step(-1); });
 }
 
 void TUpDown::Step(int delta)
@@ -206,8 +207,8 @@ void TMDIGatewayConfig::BuildSerialPage()
 
     connect(sldScanTime, &QSlider::valueChanged, this, &TMDIGatewayConfig::sldScanTimeChange);
     connect(sldMessageTout, &QSlider::valueChanged, this, &TMDIGatewayConfig::sldMessageToutChange);
-    connect(btnScanTime, &QPushButton::clicked, this, &TMDIGatewayConfig::btnScanTimeClick);
-    connect(btnMessageTout, &QPushButton::clicked, this, &TMDIGatewayConfig::btnMessageToutClick);
+    ConnectCommand(btnScanTime, &QPushButton::clicked, this, &TMDIGatewayConfig::btnScanTimeClick);
+    ConnectCommand(btnMessageTout, &QPushButton::clicked, this, &TMDIGatewayConfig::btnMessageToutClick);
 }
 
 void TMDIGatewayConfig::BuildSerialExtras(QGridLayout *, int &) {}
@@ -310,11 +311,11 @@ void TMDIGatewayConfig::BuildEmailPage()
 
     connect(chkEMailEnable, &QCheckBox::toggled, this, &TMDIGatewayConfig::OnEmailEnableClick);
     connect(chkAuth, &QCheckBox::toggled, this, &TMDIGatewayConfig::OnEmailEnableClick);
-    connect(btnEMailAdd, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailAddClick);
-    connect(btnEMailEdit, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailEditClick);
-    connect(btnEMailDelete, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailDeleteClick);
-    connect(btnUp, &QToolButton::clicked, this, &TMDIGatewayConfig::btnUpClick);
-    connect(btnDown, &QToolButton::clicked, this, &TMDIGatewayConfig::btnDownClick);
+    ConnectCommand(btnEMailAdd, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailAddClick);
+    ConnectCommand(btnEMailEdit, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailEditClick);
+    ConnectCommand(btnEMailDelete, &QPushButton::clicked, this, &TMDIGatewayConfig::btnEMailDeleteClick);
+    ConnectCommand(btnUp, &QToolButton::clicked, this, &TMDIGatewayConfig::btnUpClick);
+    ConnectCommand(btnDown, &QToolButton::clicked, this, &TMDIGatewayConfig::btnDownClick);
     OnEmailEnableClick();
 }
 
@@ -340,7 +341,7 @@ void TMDIGatewayConfig::BuildTagsPage()
     auto *page = new QVBoxLayout(tbsTags);
     page->setContentsMargins(2, 2, 2, 2);
     page->addWidget(lstTags);
-    connect(lstTags, &QTableWidget::cellDoubleClicked, this, &TMDIGatewayConfig::lstTagsDblClick);
+    ConnectCommand(lstTags, &QTableWidget::cellDoubleClicked, this, &TMDIGatewayConfig::lstTagsDblClick);
 }
 
 void TMDIGatewayConfig::AddRunTimeColumns()

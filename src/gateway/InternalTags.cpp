@@ -1,5 +1,6 @@
 #include "InternalTags.h"
 
+#include "Command.h"
 #include "DialogButtons.h"
 #include "QtStr.h"
 
@@ -103,8 +104,8 @@ TfrmInternalTags::TfrmInternalTags(QWidget *parent) : QDialog(parent)
     main->addLayout(buttons);
 
     connect(lstInternalTags, &QTableWidget::itemSelectionChanged, this, &TfrmInternalTags::lstInternalTagsSelectItem);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmInternalTags::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmInternalTags::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmInternalTags::lstInternalTagsSelectItem()

@@ -1,5 +1,6 @@
 #include "TagEditor.h"
 
+#include "Command.h"
 #include "GatewayTables.h"
 #include "InternalTags.h"
 #include "KProt.h"
@@ -176,9 +177,9 @@ TTagEditorBase::TTagEditorBase(const char *family, const TTextTable &sources, co
     main->addWidget(pgeTags);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TTagEditorBase::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnInternal, &QPushButton::clicked, this, &TTagEditorBase::btnInternalClick);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TTagEditorBase::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnInternal, &QPushButton::clicked, this, &TTagEditorBase::btnInternalClick);
     // The user's pick runs the change handlers; an index set from code runs none.
     connect(cboSource, &QComboBox::activated, this, [this] { cboSourceChange(); });
     connect(cboType, &QComboBox::activated, this, [this] { cboTypeChange(); });

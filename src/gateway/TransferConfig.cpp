@@ -2,6 +2,7 @@
 
 #include "Blocking.h"
 
+#include "Command.h"
 #include "ConfigWire.h"
 #include "Main.h"
 #include "MsgBox.h"
@@ -89,12 +90,12 @@ TfrmTransferConfig::TfrmTransferConfig(const char *objectName, const std::string
     TimerBlink = new QTimer(this);
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
     TimerBlink->setInterval(500);
-    connect(TimerBlink, &QTimer::timeout, this, &TfrmTransferConfig::TimerBlinkTimer);
+    ConnectCommand(TimerBlink, &QTimer::timeout, this, &TfrmTransferConfig::TimerBlinkTimer);
     stepsTimer_ = new QTimer(this);
     stepsTimer_->setSingleShot(true);
-    connect(stepsTimer_, &QTimer::timeout, this, &TfrmTransferConfig::ShowSteps);
-    connect(btnRetry, &QPushButton::clicked, this, &TfrmTransferConfig::DoTransfer);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmTransferConfig::reject);
+    ConnectCommand(stepsTimer_, &QTimer::timeout, this, &TfrmTransferConfig::ShowSteps);
+    ConnectCommand(btnRetry, &QPushButton::clicked, this, &TfrmTransferConfig::DoTransfer);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &TfrmTransferConfig::reject);
 }
 
 void TfrmTransferConfig::FormShow()
@@ -124,7 +125,7 @@ bool TfrmTransferConfig::event(QEvent *event)
     // The sequence starts once the shown dialog is active, and once per showing.
     if (event->type() == QEvent::WindowActivate && startPending_) {
         startPending_ = false;
-        QTimer::singleShot(0, this, &TfrmTransferConfig::DoTransfer);
+        QTimer::singleShot(0, this, CommandSlot(this, &TfrmTransferConfig::DoTransfer));
     }
     return QDialog::event(event);
 }

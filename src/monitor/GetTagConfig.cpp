@@ -1,6 +1,7 @@
 #include "GetTagConfig.h"
 
 #include "Blocking.h"
+#include "Command.h"
 #include "MonitorLogic.h"
 #include "MsgBox.h"
 #include "QtStr.h"
@@ -56,7 +57,7 @@ TfrmGetTagConfig::TfrmGetTagConfig(QWidget *parent) : QDialog(parent)
     main->addWidget(grpGetting);
     main->addLayout(buttons);
 
-    connect(btnStop, &QPushButton::clicked, this, &TfrmGetTagConfig::btnStopClick);
+    ConnectCommand(btnStop, &QPushButton::clicked, this, &TfrmGetTagConfig::btnStopClick);
     // Stop works while a tag's request waits; as Close it waits for the request to end.
     KeepLiveDuringWait(btnStop, [this]() { return Downloading; });
 }

@@ -1,6 +1,7 @@
 #include "Monitor.h"
 
 #include "Blocking.h"
+#include "Command.h"
 #include "GetTagConfig.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
@@ -57,16 +58,16 @@ TfrmMonitor::TfrmMonitor(QWidget *parent) : QDialog(parent)
     TimerScan = new QTimer(this);
     TimerScan->setObjectName(QStringLiteral("TimerScan"));
     TimerScan->setInterval(1000);
-    connect(TimerScan, &QTimer::timeout, this, &TfrmMonitor::TimerScanTimer);
+    ConnectCommand(TimerScan, &QTimer::timeout, this, &TfrmMonitor::TimerScanTimer);
 
     BuildLayout();
 
     connect(lstTags, &QTableWidget::itemSelectionChanged, this, &TfrmMonitor::lstTagsSelectItem);
-    connect(btnPlay, &QPushButton::clicked, this, &TfrmMonitor::btnPlayClick);
-    connect(btnPause, &QPushButton::clicked, this, &TfrmMonitor::btnPauseClick);
-    connect(btnStop, &QPushButton::clicked, this, &TfrmMonitor::btnStopClick);
-    connect(btnWrite, &QPushButton::clicked, this, &TfrmMonitor::btnWriteClick);
-    connect(btnAck, &QPushButton::clicked, this, &TfrmMonitor::btnAckClick);
+    ConnectCommand(btnPlay, &QPushButton::clicked, this, &TfrmMonitor::btnPlayClick);
+    ConnectCommand(btnPause, &QPushButton::clicked, this, &TfrmMonitor::btnPauseClick);
+    ConnectCommand(btnStop, &QPushButton::clicked, this, &TfrmMonitor::btnStopClick);
+    ConnectCommand(btnWrite, &QPushButton::clicked, this, &TfrmMonitor::btnWriteClick);
+    ConnectCommand(btnAck, &QPushButton::clicked, this, &TfrmMonitor::btnAckClick);
     // While a request of a tick waits: Pause and Stop end the run, Write and Alarm Ack only leave
     // their order for the next step; Stop as Close waits for the request to end.
     for (QWidget *w : std::initializer_list<QWidget *>{btnPause, btnWrite, btnAck}) KeepLiveDuringWait(w);

@@ -1,6 +1,7 @@
 #include "WriteValue.h"
 
 #include "Blocking.h"
+#include "Command.h"
 #include "KeyFilter.h"
 #include "DialogButtons.h"
 #include "MonitorLogic.h"
@@ -61,8 +62,8 @@ TfrmWriteValue::TfrmWriteValue(QWidget *parent) : QDialog(parent)
     main->addWidget(grpWriteValue);
     main->addLayout(buttons);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmWriteValue::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnOk, &QPushButton::clicked, this, &TfrmWriteValue::btnOkClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmWriteValue::FormShow()

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -150,6 +151,7 @@ public:
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (ended_) return false;
+        if (failNext_) std::rethrow_exception(std::exchange(failNext_, nullptr));
         Worker *w = nullptr;
         if (!idle_.empty()) {
             w = idle_.back();
@@ -161,7 +163,18 @@ public:
         w->Work = std::move(work);
         w->Finished = std::move(finished);
         w->Pending = true;
-        if (!w->Thread.joinable()) w->Thread = std::thread(&TWorkerPool::Loop, this, w);
+        if (!w->Thread.joinable()) {
+            try {
+                w->Thread = std::thread(&TWorkerPool::Loop, this, w);
+            } catch (...) {
+                // No thread to be had: the worker waits idle for the next try.
+                w->Work = nullptr;
+                w->Finished = nullptr;
+                w->Pending = false;
+                idle_.push_back(w);
+                throw;
+            }
+        }
         lock.unlock();
         w->Wake.notify_one();
         return true;
@@ -188,6 +201,12 @@ public:
     }
 
     ~TWorkerPool() { Shutdown(); }
+
+    void FailNextRun(std::exception_ptr error)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        failNext_ = std::move(error);
+    }
 
 private:
     struct Worker {
@@ -230,6 +249,7 @@ private:
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<Worker *> idle_;
     bool ended_ = false;
+    std::exception_ptr failNext_;
 };
 
 TWorkerPool &Pool()
@@ -269,6 +289,8 @@ TWaitScope::~TWaitScope()
 }
 
 void MarkProgramEnding() { g_ending = true; }
+
+void FailNextWorkerStart(std::exception_ptr error) { Pool().FailNextRun(std::move(error)); }
 
 }  // namespace detail
 

@@ -77,6 +77,8 @@ public:
     TWaitScope &operator=(const TWaitScope &) = delete;
 };
 void MarkProgramEnding();
+// Tests: the next start of a worker raises `error`, as a system out of threads does.
+void FailNextWorkerStart(std::exception_ptr error);
 }  // namespace detail
 
 // Returns when `work` has finished; an exception it throws is re-thrown on the UI thread. Throws
@@ -107,15 +109,23 @@ R RunAndWait(std::function<R()> work)
                 state->done = true;
                 if (state->loop) QMetaObject::invokeMethod(state->loop, "quit", Qt::QueuedConnection);
             };
-            const bool started = RunOnWorker(
-                [state, work = std::move(work)]() mutable {
-                    try {
-                        state->result = work();
-                    } catch (...) {
-                        state->error = std::current_exception();
-                    }
-                },
-                finished);
+            bool started = false;
+            try {
+                started = RunOnWorker(
+                    [state, work = std::move(work)]() mutable {
+                        try {
+                            state->result = work();
+                        } catch (...) {
+                            state->error = std::current_exception();
+                        }
+                    },
+                    finished);
+            } catch (...) {
+                // No worker could start: the wait ends with the reason.
+                state->error = std::current_exception();
+                finished();
+                return;
+            }
             if (!started) {
                 state->error = std::make_exception_ptr(EWaitAbandoned());
                 finished();

@@ -1,5 +1,6 @@
 #include "KeyFilter.h"
 
+#include "Command.h"
 #include "NumFormat.h"
 
 #include <QAbstractSpinBox>
@@ -151,7 +152,7 @@ private:
         for (QAction *action : menu->actions())
             if (disconnect(action, SIGNAL(triggered()), edit_, SLOT(paste())) ||
                 disconnect(action, &QAction::triggered, edit_, &QLineEdit::paste))
-                connect(action, &QAction::triggered, this, [this]() { Paste(QClipboard::Clipboard); });
+                ConnectCommand(action, &QAction::triggered, this, [this]() { Paste(QClipboard::Clipboard); });
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(event->globalPos());
     }

@@ -17,7 +17,6 @@ TRequestChannel::TRequestChannel()
 std::string TRequestChannel::SinchronizeOptions()
 {
     THttpProxy p;
-    std::string error;
     try {
         if (GetHttpProxyEnabled()) {
             p.Server = GetHttpProxyServer();
@@ -27,11 +26,13 @@ std::string TRequestChannel::SinchronizeOptions()
             p.Password = GetHttpProxyPassword();
         }
     } catch (const std::exception &e) {
-        p = THttpProxy();
-        error = e.what();
+        return e.what();
     }
+    // A file that cannot be read says nothing of the proxy (it reads as the defaults): the client
+    // keeps the one it had. The file's problem is the owner's to report.
+    if (!SettingsFileProblem().empty()) return std::string();
     IdHTTPRemote.Proxy = p;
-    return error;
+    return std::string();
 }
 
 void TRequestChannel::SetHttpPort(int port)
@@ -47,7 +48,7 @@ void TRequestChannel::SetTimeout(int ms)
 }
 
 bool TRequestChannel::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
-                                     const TPacket &Request, TPacket &Reply) const
+                                     const TPacket &Request, TPacket &Reply, std::string *error) const
 {
     const THttpClient client = RemoteIP.empty() ? IdHTTPLocal : IdHTTPRemote;
     const std::string host = RemoteIP.empty() ? IP : RemoteIP;
@@ -56,9 +57,11 @@ bool TRequestChannel::SendHTTPServer(const std::string &IP, const std::string &R
     try {
         r = RunAndWait<THttpResult>(
             [client, host, Page, body]() { return client.Post(host, Page, "text/x-kprot", body, EndingFlag()); });
-    } catch (const std::exception &) {
-        // A wait given up as the program ends, or an exchange that could not be carried out: no
-        // reply came either way.
+    } catch (const EWaitAbandoned &) {
+        // A wait given up as the program ends: no reply came.
+        return false;
+    } catch (const std::exception &e) {
+        if (error) *error = e.what();
         return false;
     }
     if (!r.Ok) return false;

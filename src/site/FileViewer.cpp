@@ -1,5 +1,6 @@
 #include "FileViewer.h"
 
+#include "Command.h"
 #include "FileUtils.h"
 #include "QtStr.h"
 #include "StrUtils.h"
@@ -33,7 +34,7 @@ TfrmFileViewer::TfrmFileViewer(QWidget *parent) : QDialog(parent)
     btnClose = new QPushButton(QStringLiteral("Close"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAutoDefault(false);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -1,5 +1,6 @@
 #include "Site.h"
 
+#include "Command.h"
 #include "FileDialog.h"
 #include "FileUtils.h"
 #include "FileViewer.h"
@@ -144,10 +145,10 @@ TMDISite::TMDISite(QWidget *parent) : TMDIChild(parent), Site(std::make_unique<T
     resize(sizeHint().expandedTo(QSize(547, 335)));
 
     connect(lstFiles, &QTableWidget::itemSelectionChanged, this, &TMDISite::lstFilesSelectItem);
-    connect(btnAddFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { AddFile(); }); });
-    connect(btnExtractFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ExtractFile(); }); });
-    connect(btnViewFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ViewFile(); }); });
-    connect(btnRemoveFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { RemoveFile(); }); });
+    ConnectCommand(btnAddFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { AddFile(); }); });
+    ConnectCommand(btnExtractFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ExtractFile(); }); });
+    ConnectCommand(btnViewFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ViewFile(); }); });
+    ConnectCommand(btnRemoveFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { RemoveFile(); }); });
 
     RefreshFileList();
     RefreshSiteInfo();

@@ -1,6 +1,7 @@
 #include "TransferSite.h"
 
 #include "Blocking.h"
+#include "Command.h"
 #include "MsgBox.h"
 #include "NumFormat.h"
 #include "QtStr.h"
@@ -98,11 +99,11 @@ TfrmTransferSite::TfrmTransferSite(QWidget *parent)
     TimerBlink->setObjectName(QStringLiteral("TimerBlink"));
     TimerBlink->setInterval(500);
 
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmTransferSite::btnCancelClick);
+    ConnectCommand(btnCancel, &QPushButton::clicked, this, &TfrmTransferSite::btnCancelClick);
     // Cancel, and the close box that means Cancel, work while the transfer waits.
     KeepLiveDuringWait(btnCancel);
     KeepLiveDuringWait(this);
-    connect(TimerBlink, &QTimer::timeout, this, &TfrmTransferSite::TimerBlinkTimer);
+    ConnectCommand(TimerBlink, &QTimer::timeout, this, &TfrmTransferSite::TimerBlinkTimer);
 
     SetCancelState();
     // Fixed size, wide enough for the longest progress line of a full container.
@@ -140,12 +141,13 @@ void TfrmTransferSite::showEvent(QShowEvent *event)
     FormShow();
     // The first activation of this showing starts the transfer; on platforms that activate no
     // window this still starts it.
-    QTimer::singleShot(0, this, &TfrmTransferSite::FormActivate);
+    QTimer::singleShot(0, this, CommandSlot(this, &TfrmTransferSite::FormActivate));
 }
 
 bool TfrmTransferSite::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate) QTimer::singleShot(0, this, &TfrmTransferSite::FormActivate);
+    if (event->type() == QEvent::WindowActivate)
+        QTimer::singleShot(0, this, CommandSlot(this, &TfrmTransferSite::FormActivate));
     return QDialog::event(event);
 }
 

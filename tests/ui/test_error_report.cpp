@@ -3,19 +3,28 @@
 #include "Application.h"
 #include "Blocking.h"
 #include "ChildWin.h"
+#include "FileDialog.h"
 #include "GatewayModule.h"
 #include "Main.h"
 #include "MainFormDrive.h"
 #include "QtStr.h"
+#include "Site.h"
+#include "SiteModule.h"
 #include "UiTestSupport.h"
 #include "VXTOptions.h"
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 #include <atomic>
+#include <stdexcept>
+#include <sys/stat.h>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -31,9 +40,27 @@ const QString kYen = QString::fromUtf8("Tag \u5186");
 
 QString Refusal(const QString &text) { return QString::fromStdString(ENotLatin1(text).what()); }
 
+// How one of the program's own commands is started.
+enum class WayIn { Shortcut, MenuBar, Button, ButtonClickCall, Close };
+
+// Something a command raises that is no std::exception, so no nested report of a command takes it.
+struct TRaised {};
+
+// Raises from a window's handler, for the application's last net.
+class TRaisingWidget : public QWidget {
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User) throw std::runtime_error("Delivery failed");
+        return QWidget::event(e);
+    }
+    void closeEvent(QCloseEvent *) override { throw std::runtime_error("Closing failed"); }
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Delivery)
+Q_DECLARE_METATYPE(WayIn)
 
 class TestErrorReport : public QObject {
     Q_OBJECT
@@ -55,6 +82,7 @@ private slots:
     {
         QVERIFY(dynamic_cast<TApplication *>(QCoreApplication::instance()));
         RegisterGatewayDocuments();
+        RegisterSiteDocuments();
     }
 
     void init()
@@ -76,6 +104,7 @@ private slots:
         StopMainForm(form);
         doc = nullptr;
         standard = true;
+        ClearNextFileName();
         SetIniFileNameOverride("");
         dir.reset();
     }
@@ -155,6 +184,133 @@ private slots:
         QCOMPARE(depth, 0);
         QCOMPARE(deepest, 1);   // two boxes, one after the other
         QCOMPARE(form->Documents(), QList<TMDIChild *>{doc});
+    }
+
+    // The program's own commands report what they raise before control returns into Qt: the box is
+    // up when the input has been taken, nothing leaves the command, and the menu bar keeps working.
+    void commandErrorIsReportedWhereItStarts_data()
+    {
+        QTest::addColumn<WayIn>("way");
+        QTest::newRow("action by shortcut") << WayIn::Shortcut;
+        QTest::newRow("action via the menu bar") << WayIn::MenuBar;
+        QTest::newRow("button") << WayIn::Button;
+        QTest::newRow("button's click()") << WayIn::ButtonClickCall;
+        QTest::newRow("main window's close") << WayIn::Close;
+    }
+
+    void commandErrorIsReportedWhereItStarts()
+    {
+        QFETCH(WayIn, way);
+        MessageBoxRecorder boxes;
+        bool raise = true;
+        // The first box a command shows raises, as a failing command does.
+        boxes.OnShow = [&](const ShownBox &) {
+            if (std::exchange(raise, false)) throw TRaised{};
+        };
+        QMenu *file = form->findChild<QMenu *>(QStringLiteral("mnuFile"));
+        QVERIFY(file);
+        QSignalSpy menuBarTriggered(form->menuBar(), &QMenuBar::triggered);
+        auto pickFromMenu = [&](QAction *action) {
+            form->menuBar()->setActiveAction(file->menuAction());
+            QTRY_VERIFY(file->isVisible());
+            QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(action).center());
+        };
+        auto *site = static_cast<TMDISite *>(form->CreateDocument(DocKind::Site));
+        QVERIFY(site);
+        const std::string unknown = StdStr(dir->filePath(QStringLiteral("unknown.txt")));
+        SetNextFileName(unknown);   // Open: a file of no known kind, reported in a box
+        SetNextFileNames({StdStr(dir->filePath(QStringLiteral("a-name-far-too-long.htm")))});   // Add File
+        bool escaped = false;
+        try {
+            switch (way) {
+            case WayIn::Shortcut:
+                QTest::keyClick(form, Qt::Key_O, Qt::ControlModifier);
+                break;
+            case WayIn::MenuBar:
+                pickFromMenu(form->FileOpen);
+                break;
+            case WayIn::Button:
+                QTest::mouseClick(site->btnAddFile, Qt::LeftButton);
+                break;
+            case WayIn::ButtonClickCall:
+                site->btnAddFile->click();
+                break;
+            case WayIn::Close:
+                site->Saved = false;
+                form->close();   // asks about the unsaved documents
+                break;
+            }
+        } catch (...) {
+            escaped = true;
+        }
+        QVERIFY(!escaped);
+        QVERIFY(!raise);
+        // The box that raised, then the report of it.
+        QCOMPARE(boxes.Shown().size(), size_t(2));
+        QCOMPARE(boxes.Texts()[1], std::string("Unknown error."));
+        QVERIFY(form->isVisible());
+        QCOMPARE(DocumentCount(form), 2);
+        if (way == WayIn::MenuBar) {
+            // The menu bar still reports a later command.
+            SetNextFileName(std::nullopt);
+            pickFromMenu(form->FileOpen);
+            QTRY_COMPARE(menuBarTriggered.count(), 2);
+        }
+    }
+
+    // The last net shows its box once the raising event's delivery has ended, not inside it.
+    void lastNetShowsItsBoxAfterTheDelivery()
+    {
+        MessageBoxRecorder boxes;
+        TRaisingWidget w;
+        QEvent e(QEvent::User);
+        QCoreApplication::sendEvent(&w, &e);
+        QVERIFY(boxes.Shown().empty());
+        QTRY_COMPARE(boxes.Texts(), std::vector<std::string>{"Delivery failed"});
+    }
+
+    // A window whose close handler raises stays open.
+    void lastNetKeepsAWindowWhoseCloseRaised()
+    {
+        MessageBoxRecorder boxes;
+        TRaisingWidget w;
+        w.show();
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QTRY_COMPARE(boxes.Texts(), std::vector<std::string>{"Closing failed"});
+    }
+
+    // An exchange that cannot be carried out at all is reported with its own reason, not as a
+    // device that did not answer.
+    void exchangeThatCannotStartShowsItsReason()
+    {
+        MessageBoxRecorder boxes;
+        detail::FailNextWorkerStart(std::make_exception_ptr(std::runtime_error("No thread can be started.")));
+        TPacket request, reply;
+        request.SetCommand("GETDEVICE");
+        QVERIFY(!form->SendHTTPServer("127.0.0.1", "", "admpost.cgi", request, reply));
+        QCOMPARE(boxes.Texts(), std::vector<std::string>{"No thread can be started."});
+    }
+
+    // A settings file that cannot be read leaves every request channel with the proxy it had.
+    void unreadableSettingsKeepTheProxy()
+    {
+        MessageBoxRecorder boxes;
+        SetHttpProxyEnabled(true);
+        SetHttpProxyServer("proxy.example");
+        SetHttpProxyPort(3128);
+        TRequestChannel own;   // as the tag-list download and the monitor carry one
+        form->SinchronizeOptions();
+        QCOMPARE(own.SinchronizeOptions(), std::string());
+        QCOMPARE(::chmod(GetIniFileName().c_str(), 0), 0);
+        form->SinchronizeOptions();
+        QCOMPARE(own.SinchronizeOptions(), std::string());
+        for (const TRequestChannel *c : {&form->Channel, &own}) {
+            QCOMPARE(c->IdHTTPRemote.Proxy.Server, std::string("proxy.example"));
+            QCOMPARE(c->IdHTTPRemote.Proxy.Port, 3128);
+        }
+        QCOMPARE(boxes.Shown().size(), size_t(1));   // the file's problem, once
+        QVERIFY(boxes.Shown()[0].Kind == MsgKind::Warning);
     }
 };
 
