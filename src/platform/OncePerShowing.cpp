@@ -1,5 +1,7 @@
 #include "OncePerShowing.h"
 
+#include "Command.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -11,7 +13,7 @@ void TOncePerShowing::Shown(QWidget *window, std::function<void()> activate)
     QTimer::singleShot(0, window, [this, window, activate = std::move(activate)]() {
         if (!pending_ || !window->isVisible()) return;
         pending_ = false;
-        activate();
+        RunCommand(activate);
     });
 }
 
