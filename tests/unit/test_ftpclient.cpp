@@ -817,6 +817,20 @@ TEST(FtpClient, UploadEndsWithTheServersReply)
 
 namespace {
 
+// A server's answer to the session's lines that stores through `store`, given the data connection
+// opened back to the client; what `store` returns follows the preliminary reply.
+std::optional<std::string> StoreThrough(std::string &port, const std::string &l, const std::function<std::string(int)> &store)
+{
+    if (l.rfind("PORT ", 0) == 0) {
+        port = l;
+        return "200 PORT command successful.\r\n";
+    }
+    if (l.rfind("STOR ", 0) != 0) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
+    const int fd = ConnectBack(port);
+    if (fd < 0) return "425 Cannot open data connection.\r\n";
+    return "150 Opening data connection.\r\n" + store(fd);
+}
+
 // STOR on a data connection that the server reads to its end, then answers on the control
 // connection as it is told: `strict` servers reply only once the client has closed the data
 // connection fully. A half-closed connection still takes bytes, a fully closed one answers them
@@ -826,23 +840,17 @@ struct ClosingStore {
     std::string stored;
     std::optional<std::string> operator()(const std::string &l)
     {
-        if (l.rfind("PORT ", 0) == 0) {
-            port = l;
-            return "200 PORT command successful.\r\n";
-        }
-        if (l.rfind("STOR ", 0) != 0) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
-        const int fd = ConnectBack(port);
-        if (fd < 0) return "425 Cannot open data connection.\r\n";
-        stored = DrainFor(fd, 3000);
-        bool closed = false;
-        if (SendAll(fd, "?")) {
-            pollfd p{fd, 0, 0};
-            closed = ::poll(&p, 1, 1500) > 0 && (p.revents & (POLLHUP | POLLERR)) && !SendAll(fd, "?") &&
-                     (errno == EPIPE || errno == ECONNRESET);
-        }
-        ::close(fd);
-        return closed ? "150 Opening data connection.\r\n226 Transfer complete.\r\n"
-                      : "150 Opening data connection.\r\n426 The data connection is still open.\r\n";
+        return StoreThrough(port, l, [this](int fd) {
+            stored = DrainFor(fd, 3000);
+            bool closed = false;
+            if (SendAll(fd, "?")) {
+                pollfd p{fd, 0, 0};
+                closed = ::poll(&p, 1, 1500) > 0 && (p.revents & (POLLHUP | POLLERR)) && !SendAll(fd, "?") &&
+                         (errno == EPIPE || errno == ECONNRESET);
+            }
+            ::close(fd);
+            return std::string(closed ? "226 Transfer complete.\r\n" : "426 The data connection is still open.\r\n");
+        });
     }
 };
 
@@ -852,19 +860,14 @@ struct RefusingStore {
     std::string port;
     std::optional<std::string> operator()(const std::string &l)
     {
-        if (l.rfind("PORT ", 0) == 0) {
-            port = l;
-            return "200 PORT command successful.\r\n";
-        }
-        if (l.rfind("STOR ", 0) != 0) return l == "ABOR" ? "226 Aborted.\r\n" : Plain(l);
-        const int fd = ConnectBack(port);
-        if (fd < 0) return "425 Cannot open data connection.\r\n";
-        char buf[65536];
-        [[maybe_unused]] const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        const linger reset{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        ::close(fd);
-        return "150 Opening data connection.\r\n552 Exceeded storage allocation.\r\n";
+        return StoreThrough(port, l, [](int fd) {
+            char buf[65536];
+            [[maybe_unused]] const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            const linger reset{1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            ::close(fd);
+            return std::string("552 Exceeded storage allocation.\r\n");
+        });
     }
 };
 
