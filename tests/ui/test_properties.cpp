@@ -749,11 +749,11 @@ private slots:
         ClearRecords();
         const std::vector<std::pair<const char *, const char *>> refused = {
             {"9", "0"}, {"3601", "0"}, {"10", "17"}, {"10", "-1"}, {"abc", "0"}, {"10", "x"}, {"", "0"},
-            {"10", ""}, {"10.5", "0"}, {"99999999999", "0"}};
+            {"10", ""}, {"10.5", "0"}, {"99999999999", "0"}, {"\u06F9", "0"}, {"10", "\u0661\u0667"}};
         for (const auto &[interval, count] : refused) {
             boxes->Clear();
-            dlg().txtLogInterval->setText(QString::fromLatin1(interval));
-            dlg().txtLogCount->setText(QString::fromLatin1(count));
+            dlg().txtLogInterval->setText(QString::fromUtf8(interval));
+            dlg().txtLogCount->setText(QString::fromUtf8(count));
             dlg().ButtonLog->click();
             QCOMPARE(Texts(), (std::vector<std::string>{"Error"}));
             QCOMPARE(boxes->Shown()[0].Kind, MsgKind::Error);
@@ -779,6 +779,21 @@ private slots:
         const QJsonObject state = emu->deviceState(kMacA);
         QCOMPARE(state.value(QStringLiteral("log_time")).toInt(), 3600);
         QCOMPARE(state.value(QStringLiteral("log_count")).toInt(), 16);
+
+        // The digits of Arabic and Persian keyboards are read as the ASCII ones.
+        const std::vector<std::tuple<QString, QString, QByteArray>> native = {
+            {QStringLiteral("\u0661\u0662\u0660"), QStringLiteral("\u06F3"), "SETLOG(ENABLE=0,TIME=120,COUNT=3,);"},
+            {QStringLiteral("\u06F3\u06F6\u06F0\u06F0"), QStringLiteral("\u0661\u0666"),
+             "SETLOG(ENABLE=0,TIME=3600,COUNT=16,);"},
+            {QStringLiteral("1\u0660"), QStringLiteral("\u06F0"), "SETLOG(ENABLE=0,TIME=10,COUNT=0,);"}};
+        for (const auto &[interval, count, body] : native) {
+            ClearRecords();
+            dlg().txtLogInterval->setText(interval);
+            dlg().txtLogCount->setText(count);
+            dlg().ButtonLog->click();
+            QCOMPARE(Texts(), (std::vector<std::string>{"Log Configuration sent."}));
+            QCOMPARE(Bodies(), QList<QByteArray>{body});
+        }
 
         boxes->Clear();
         QVERIFY(emu->setFail(kMacA, QStringLiteral("wrong"), 1, QStringLiteral("SETLOG")));
