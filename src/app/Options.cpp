@@ -35,14 +35,15 @@ W *Named(W *w, const char *name)
 }
 
 // A proxy server as it is stored: without blanks or control characters at either end, as SMTP
-// servers are (Trim).
+// servers are (Trim); a blank of any script (a no-break space) is a blank too.
 QString ServerText(const QLineEdit *edit)
 {
     const QString t = edit->text();
+    const auto blank = [](QChar c) { return c.unicode() <= ' ' || c.isSpace(); };
     qsizetype first = 0;
     qsizetype end = t.size();
-    while (first < end && t.at(first).unicode() <= ' ') ++first;
-    while (end > first && t.at(end - 1).unicode() <= ' ') --end;
+    while (first < end && blank(t.at(first))) ++first;
+    while (end > first && blank(t.at(end - 1))) --end;
     return t.mid(first, end - first);
 }
 

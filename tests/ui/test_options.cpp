@@ -517,8 +517,8 @@ private slots:
         }
     }
 
-    // Proxy servers are stored without blanks or control characters at either end, as SMTP servers
-    // are; one made of nothing else is no server.
+    // Proxy servers are stored without blanks (of any script) or control characters at either end,
+    // as SMTP servers are; one made of nothing else is no server.
     void proxyServers_data()
     {
         QTest::addColumn<QString>("typed");
@@ -529,6 +529,9 @@ private slots:
         QTest::newRow("tabs and blanks") << QStringLiteral("\t proxy.local \t") << QStringLiteral("proxy.local");
         QTest::newRow("Latin-1 kept") << QStringLiteral(" pr\u00F6xy ") << QStringLiteral("pr\u00F6xy");
         QTest::newRow("blanks only") << QStringLiteral("   ") << QString();
+        QTest::newRow("no-break space only") << QStringLiteral("\u00A0") << QString();
+        QTest::newRow("blanks of other scripts only") << QStringLiteral(" \u2003\u3000\u00A0") << QString();
+        QTest::newRow("no-break spaces around") << QStringLiteral("\u00A0proxy.local\u202F") << QStringLiteral("proxy.local");
     }
 
     void proxyServers()
