@@ -506,9 +506,10 @@ private slots:
             QWidget *page;
             QWidget *focus;
         };
+        // An address control whose four boxes are empty says so in its own words.
+        const std::string empty = "Must include exactly 3 dots! []";
         const std::vector<Step> steps = {
-            {[this]() { dlg().txtIPAddress->SetText(""); }, "Not valid IP Address.", dlg().tabNetwork,
-             dlg().txtIPAddress},
+            {[this]() { dlg().txtIPAddress->SetText(""); }, empty, dlg().tabNetwork, dlg().txtIPAddress},
             // A loopback address is no host either.
             {[this]() { dlg().txtIPAddress->SetText("127.0.0.2"); }, "Not valid IP Address.", dlg().tabNetwork,
              dlg().txtIPAddress},
@@ -518,12 +519,19 @@ private slots:
              },
              "Not valid Manager IP Address.", dlg().tabSNMP, dlg().txtSNMPAddress},
             {[this]() {
+                 dlg().txtSNMPAddress->SetText("");
+                 dlg().pgeProperties->setCurrentWidget(dlg().tabNetwork);
+             },
+             empty, dlg().tabSNMP, dlg().txtSNMPAddress},
+            {[this]() {
                  dlg().txtSNMPAddress->SetText("10.0.0.9");
                  dlg().pgeProperties->setCurrentWidget(dlg().tabSNMP);
              },
              "Not valid Gateway Address.", dlg().tabNetwork, dlg().txtGateway},
+            {[this]() { dlg().txtGateway->SetText(""); }, empty, dlg().tabNetwork, dlg().txtGateway},
             {[this]() { dlg().txtGateway->SetText("0.0.0.0"); }, "Not valid DNS Server Address.", dlg().tabNetwork,
              dlg().txtFstDns},
+            {[this]() { dlg().txtFstDns->SetText(""); }, empty, dlg().tabNetwork, dlg().txtFstDns},
             {[this]() { dlg().txtFstDns->SetText("0.0.0.0"); }, "Not valid DNS Server Address.", dlg().tabNetwork,
              dlg().txtSndDns},
         };
@@ -915,7 +923,9 @@ private slots:
         boxes->Clear();
         dlg().txtIPAddress->SetText("10.1.2.3");
         dlg().btnOk->click();
-        QCOMPARE(Texts(), (std::vector<std::string>{"Not valid DNS Server Address."}));
+        // The box left empty is refused as every emptied address box is.
+        QCOMPARE(Texts(), (std::vector<std::string>{"Must include exactly 3 dots! []"}));
+        QVERIFY(Focused(dlg().txtSndDns));
     }
 
     void failedNetworkReadLeavesNothingOfTheLastDevice()
