@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "Version.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -748,6 +749,28 @@ private slots:
         dlg().btnSetDateTime->click();
         QCOMPARE(Texts(), (std::vector<std::string>{kNotValid}));
         QCOMPARE(boxes->Shown()[0].Kind, MsgKind::Error);
+    }
+
+    // The clock shows ASCII digits whatever the user's locale, as every number of the program does.
+    void dateAndTimeShowAsciiDigits_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"ar_EG", "fa_IR", "de_DE", "C"}) QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void dateAndTimeShowAsciiDigits()
+    {
+        QFETCH(QString, locale);
+        const QLocale old;
+        QLocale::setDefault(QLocale(locale));
+        TfrmProperties page;
+        QLocale::setDefault(old);
+        page.dteDate->setDate(QDate(2007, 3, 5));
+        page.dteTime->setTime(QTime(14, 7, 9));
+        QCOMPARE(page.dteDate->text(), QStringLiteral("05/03/2007"));
+        QCOMPARE(page.dteTime->text(), QStringLiteral("14:07:09"));
+        QVERIFY(page.dteDate->calendarWidget());
+        QCOMPARE(page.dteDate->calendarWidget()->locale().zeroDigit(), QStringLiteral("0"));
     }
 
     void logBounds()
