@@ -36,14 +36,15 @@ W *Named(W *w, const char *name)
 }
 
 // A proxy server as it is stored: without blanks or control characters at either end, as SMTP
-// servers are (Trim).
+// servers are (Trim); a blank of any script (a no-break space) is a blank too.
 QString ServerText(const QLineEdit *edit)
 {
     const QString t = edit->text();
+    const auto blank = [](QChar c) { return c.unicode() <= ' ' || c.isSpace(); };
     qsizetype first = 0;
     qsizetype end = t.size();
-    while (first < end && t.at(first).unicode() <= ' ') ++first;
-    while (end > first && t.at(end - 1).unicode() <= ' ') --end;
+    while (first < end && blank(t.at(first))) ++first;
+    while (end > first && blank(t.at(end - 1))) --end;
     return t.mid(first, end - first);
 }
 
@@ -83,10 +84,11 @@ void EnableWithLabel(QWidget *control, QLabel *label, bool on)
     if (label) label->setEnabled(on);
 }
 
-bool IsPort(const QString &text)
+// The port a box holds; -1 when it holds none.
+int32_t PortOf(const QLineEdit *edit)
 {
     int32_t v = 0;
-    return TryStrToInt(text, v) && v >= 0 && v <= 65535;
+    return TryStrToInt(edit->text(), v) && v >= 0 && v <= 65535 ? v : -1;
 }
 
 }  // namespace
@@ -269,7 +271,7 @@ bool TfrmOptions::Validate()
     auto emptyOf = [](QLineEdit *user, QLineEdit *pass) { return user->text().isEmpty() ? user : pass; };
     if (chkUseHTTPProxy->isChecked() && ServerText(txtHTTPProxy).isEmpty())
         return Fail(tabConnections, txtHTTPProxy, "Not valid Proxy Server for HTTP.");
-    if (!IsPort(txtHTTPProxyPort->text()))
+    if (PortOf(txtHTTPProxyPort) < 0)
         return Fail(tabConnections, txtHTTPProxyPort, "Not valid Proxy Port Number for HTTP.");
     if (chkHTTPProxyAuthentication->isChecked() &&
         (txtHTTPUsername->text().isEmpty() || txtHTTPPassword->text().isEmpty()))
@@ -277,7 +279,7 @@ bool TfrmOptions::Validate()
                     "Must provide a User and Password for HTTP Proxy authentication.");
     if (chkUseFTPProxy->isChecked() && ServerText(txtFTPProxy).isEmpty())
         return Fail(TabSheet1, txtFTPProxy, "Not valid Proxy Server for FTP.");
-    if (!IsPort(txtFTPProxyPort->text()))
+    if (PortOf(txtFTPProxyPort) < 0)
         return Fail(TabSheet1, txtFTPProxyPort, "Not valid Proxy Port Number for FTP.");
     if (chkUseFTPProxy->isChecked() && Method() == 0) return Fail(TabSheet1, rdoUserMode, "Must Select a Firewall Type.");
     if (chkFirewallLogon->isChecked() && (txtFTPUsername->text().isEmpty() || txtFTPPassword->text().isEmpty()))
@@ -311,13 +313,13 @@ void TfrmOptions::btnOkClick()
         TSettingsUpdate update;
         SetHttpProxyEnabled(chkUseHTTPProxy->isChecked());
         SetHttpProxyServer(StdStr(ServerText(txtHTTPProxy)));
-        SetHttpProxyPort(StrToInt(StdStr(txtHTTPProxyPort->text())));
+        SetHttpProxyPort(PortOf(txtHTTPProxyPort));
         SetHttpProxyAuth(chkHTTPProxyAuthentication->isChecked());
         SetHttpProxyUserName(StdStr(txtHTTPUsername->text()));
         SetHttpProxyPassword(StdStr(txtHTTPPassword->text()));
         SetFtpProxyEnabled(chkUseFTPProxy->isChecked());
         SetFtpProxyServer(StdStr(ServerText(txtFTPProxy)));
-        SetFtpProxyPort(StrToInt(StdStr(txtFTPProxyPort->text())));
+        SetFtpProxyPort(PortOf(txtFTPProxyPort));
         SetFtpProxyMethod(Method());
         SetFtpProxyAuth(chkFirewallLogon->isChecked());
         SetFtpProxyUserName(StdStr(txtFTPUsername->text()));

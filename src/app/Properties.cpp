@@ -50,13 +50,14 @@ bool Carries(QTabWidget *pages, QWidget *page, QLineEdit *edit, const char *fiel
     return false;
 }
 
-// A box the user emptied or an address the device sent badly is simply not a valid host.
-bool ValidHost(TEditIPAddr *box)
+// Empty when the address is a valid host; otherwise what to tell: the control's own words for an
+// address it cannot read (the four boxes emptied), else `message`.
+std::string HostRefusal(TEditIPAddr *box, const char *message)
 {
     try {
-        return box->IsValidHost();
-    } catch (const std::exception &) {
-        return false;
+        return box->IsValidHost() ? std::string() : message;
+    } catch (const EIPAddressError &e) {
+        return e.what();
     }
 }
 
@@ -370,26 +371,27 @@ void TfrmProperties::btnOkClick()
 
 bool TfrmProperties::IsValidNetwork()
 {
-    auto refuse = [this](QWidget *page, QWidget *control, const char *text) {
+    // False, with the refusal shown and the control focused, when `box` holds no valid host.
+    auto refused = [this](QWidget *page, TEditIPAddr *box, const char *message) {
+        const std::string text = HostRefusal(box, message);
+        if (text.empty()) return false;
         pgeProperties->setCurrentWidget(page);
         ShowError(text);
-        control->setFocus();
-        return false;
+        box->setFocus();
+        return true;
     };
     const bool full = IsFullyConfigurable();
     const bool dhcp = chkEnableDHCP->isChecked();
-    if (!dhcp && !ValidHost(txtIPAddress)) return refuse(tabNetwork, txtIPAddress, "Not valid IP Address.");
+    if (!dhcp && refused(tabNetwork, txtIPAddress, "Not valid IP Address.")) return false;
     // The trap address goes to the device as typed whatever DHCP does, so it is checked either way;
     // without the SNMP page the device has no SNMP settings to check.
-    if (full && chkEnableSNMP->isChecked() && !ValidHost(txtSNMPAddress))
-        return refuse(tabSNMP, txtSNMPAddress, "Not valid Manager IP Address.");
+    if (full && chkEnableSNMP->isChecked() && refused(tabSNMP, txtSNMPAddress, "Not valid Manager IP Address."))
+        return false;
     if (dhcp) return true;
-    if (txtGateway->Text() != "0.0.0.0" && !ValidHost(txtGateway))
-        return refuse(tabNetwork, txtGateway, "Not valid Gateway Address.");
+    if (txtGateway->Text() != "0.0.0.0" && refused(tabNetwork, txtGateway, "Not valid Gateway Address.")) return false;
     if (full) {
         for (TEditIPAddr *dns : {txtFstDns, txtSndDns})
-            if (dns->Text() != "0.0.0.0" && !ValidHost(dns))
-                return refuse(tabNetwork, dns, "Not valid DNS Server Address.");
+            if (dns->Text() != "0.0.0.0" && refused(tabNetwork, dns, "Not valid DNS Server Address.")) return false;
     }
     return true;
 }

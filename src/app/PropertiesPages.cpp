@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimeEdit>
@@ -177,6 +178,9 @@ void TfrmProperties::CreateTimePage()
     dteDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     dteTime = Named(new QTimeEdit(grpDateTime), "dteTime");
     dteTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    // The program's numbers are ASCII in every locale; the clock's too (its calendar follows).
+    for (QDateTimeEdit *edit : {static_cast<QDateTimeEdit *>(dteDate), static_cast<QDateTimeEdit *>(dteTime)})
+        edit->setLocale(QLocale::c());
     lblDate = Caption(QStringLiteral("Current Velto Date"), dteDate, grpDateTime, "lblDate");
     lblTime = Caption(QStringLiteral("Current Velto Time"), dteTime, grpDateTime, "lblTime");
     btnSetDateTime =

@@ -255,6 +255,10 @@ bool TMDIGatewayConfig::CheckPasses(ValidateCheck check, int &page, QWidget *&fo
         // a password is not changed behind the user's back, so one with blanks there is refused.
         return check != ValidateCheck::PasswordText || held->text() == held->text().trimmed();
     }
+    // The confirmation is judged with the password while authentication is on; without it, on its own.
+    case ValidateCheck::ConfirmText:
+        focus = txtPass2;
+        return TextRefusal(txtPass2->text(), std::string()).empty();
     }
     return true;
 }
@@ -263,6 +267,7 @@ QLineEdit *TMDIGatewayConfig::HeldTextBox(ValidateCheck check) const
 {
     if (check == ValidateCheck::UserText) return txtUser;
     if (check == ValidateCheck::PasswordText) return txtPass1;
+    if (check == ValidateCheck::ConfirmText) return txtPass2;
     return nullptr;
 }
 

@@ -46,12 +46,13 @@ struct TComKey {
 
 // The document checks, each family has its own order and texts.
 enum class ValidateCheck {
-    PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, UserText, Password, PasswordText
+    PacketTimeout, Server, Timeout, Retries, RetryInt, Sender, Recipients, User, UserText, Password, PasswordText,
+    ConfirmText
 };
 
 struct TCheckText {
     ValidateCheck Check;
-    const char *Message;   // for UserText and PasswordText: the field the refusal names
+    const char *Message;   // for UserText, PasswordText and ConfirmText: the field the refusal names
 };
 
 enum class ColumnAlign { Left, Center, Right };

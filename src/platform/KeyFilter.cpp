@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QValidator>
 #include <algorithm>
+#include <vector>
 
 namespace vxt {
 
@@ -91,6 +92,28 @@ private:
     QString shown_;
 };
 
+TKeyFilterValidator *RuleOf(const QLineEdit *edit)
+{
+    return const_cast<TKeyFilterValidator *>(dynamic_cast<const TKeyFilterValidator *>(edit->validator()));
+}
+
+// Which positions of an input mask hold a fixed character (the blank character follows ';').
+std::vector<bool> MaskLiterals(const QString &inputMask)
+{
+    static const QString kInputChars = QStringLiteral("AaNnXx90DdHhBb#");
+    const QStringView mask = QStringView(inputMask).left(inputMask.indexOf(QLatin1Char(';')));
+    std::vector<bool> literal;
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        if (mask[i] == QLatin1Char('\\') && i + 1 < mask.size()) {
+            literal.push_back(true);
+            ++i;
+        } else if (mask[i] != QLatin1Char('<') && mask[i] != QLatin1Char('>') && mask[i] != QLatin1Char('!')) {
+            literal.push_back(!kInputChars.contains(mask[i]));
+        }
+    }
+    return literal;
+}
+
 // An input mask fits what comes in to its positions before any validator sees it, dropping what
 // does not fit: a masked box judges pastes and drops itself, before they reach the mask.
 class TMaskedInputGuard : public QObject {
@@ -125,18 +148,48 @@ public:
     }
 
 private:
+    // True when the mask holds `text` whole at the caret (over the selection): every character,
+    // taken as the keys take it, in the positions that follow. `text` becomes what to insert there.
+    bool Fits(QString &text) const
+    {
+        if (!TakeLineInput(text)) return false;
+        if (const TKeyFilterValidator *rule = RuleOf(edit_); rule && rule->Allowed)
+            for (QChar &c : text) {
+                if (!rule->Allowed(c)) c = NumberKey(c);
+                if (!rule->Allowed(c)) return false;
+            }
+        const QString shown = edit_->displayText();
+        const int start = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
+        // Fixed characters at the caret are given with the text, so that none of it is taken for them.
+        const std::vector<bool> literal = MaskLiterals(edit_->inputMask());
+        int at = start;
+        while (at < int(literal.size()) && literal[size_t(at)]) ++at;
+        const QString brought = shown.mid(start, at - start) + text;
+        QLineEdit trial;
+        trial.setInputMask(edit_->inputMask());
+        trial.setText(shown);
+        if (edit_->hasSelectedText()) trial.setSelection(start, edit_->selectionLength());
+        else trial.setCursorPosition(start);
+        trial.insert(brought);
+        if (trial.displayText().mid(at, text.size()) != text) return false;
+        text = brought;
+        return true;
+    }
+
     void Paste(QClipboard::Mode mode)
     {
         QString text = QApplication::clipboard()->text(mode);
-        if (TakeLineInput(text)) edit_->insert(text);
+        if (Fits(text)) edit_->insert(text);
     }
 
     void Drop(QDropEvent *event)
     {
-        // The edit drops the taken text itself (caret and drag state included), or nothing.
+        // The edit drops the taken text itself (caret and drag state included), or nothing; it
+        // moves the caret to the drop point first, as done here to judge the text there.
         QString text = event->mimeData() ? event->mimeData()->text() : QString();
+        edit_->setCursorPosition(edit_->cursorPositionAt(event->position().toPoint()));
         QMimeData taken;
-        if (TakeLineInput(text)) taken.setText(text);
+        if (Fits(text)) taken.setText(text);
         QDropEvent drop(event->position(), event->possibleActions(), &taken, event->buttons(), event->modifiers());
         forwarding_ = true;
         QApplication::sendEvent(edit_, &drop);
@@ -160,11 +213,6 @@ private:
     QLineEdit *edit_;
     bool forwarding_ = false;
 };
-
-TKeyFilterValidator *RuleOf(const QLineEdit *edit)
-{
-    return const_cast<TKeyFilterValidator *>(dynamic_cast<const TKeyFilterValidator *>(edit->validator()));
-}
 
 void Install(QLineEdit *edit, std::function<bool(QChar)> allowed, int maxLength)
 {

@@ -1,5 +1,7 @@
 #include "QtStr.h"
 
+#include "KeyFilter.h"
+
 #include <QStringDecoder>
 #include <QStringView>
 
@@ -38,6 +40,15 @@ size_t Utf8CharLength(const std::string &s, size_t i)
 }
 
 }  // namespace
+
+bool TryStrToInt(const QString &s, int32_t &value)
+{
+    QString digits = s;
+    for (QChar &c : digits)
+        if (const QChar d = LatinDigit(c); !d.isNull()) c = d;
+    std::string t;
+    return TryStdStr(digits, t) && TryStrToInt(t, value);
+}
 
 QString QPath(const std::string &path)
 {

@@ -61,12 +61,9 @@ inline bool TryStdStr(const QString &s, std::string &out)
     out.assign(b.constData(), size_t(b.size()));
     return true;
 }
-// The integer a box holds; a character outside Latin-1 is no digit either.
-inline bool TryStrToInt(const QString &s, int32_t &value)
-{
-    std::string t;
-    return TryStdStr(s, t) && TryStrToInt(t, value);
-}
+// The integer a box holds, the digits of Arabic and Persian keyboards read as the ASCII ones; any
+// other character outside Latin-1 is no digit.
+bool TryStrToInt(const QString &s, int32_t &value);
 
 // Never replaces a character: one outside Latin-1 raises ENotLatin1, so a caller that has not
 // refused it with its field's message still changes nothing.

@@ -622,7 +622,14 @@ private slots:
              },
              "Invalid E-mail Address.", doc->lstEMailRecipients},
             {[doc] { doc->lstEMailRecipients->item(1)->setText(QString::fromUtf8("b\u914D@plant.test")); },
-             "Invalid E-mail Address.", doc->lstEMailRecipients}};
+             "Invalid E-mail Address.", doc->lstEMailRecipients},
+            // Authentication off: the confirmation, its box disabled, is still named.
+            {[doc] {
+                 doc->lstEMailRecipients->item(1)->setText(QStringLiteral("b@plant.test"));
+                 doc->chkAuth->setChecked(false);
+                 doc->txtPass2->setText(QString::fromUtf8("se\u20AC"));
+             },
+             "The SMTP Confirm Password cannot contain \"\u20AC\" (U+20AC).", nullptr}};
         for (const Case &c : cases) {
             c.set();
             doc->PageControl->setCurrentIndex(2);

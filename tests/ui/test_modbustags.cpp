@@ -6,6 +6,7 @@
 #include "ModbusTags.h"
 #include "ModbusTagsAddress.h"
 #include "NumFormat.h"
+#include "PasteDrive.h"
 #include "TagEditorDrive.h"
 #include "UiTestSupport.h"
 
@@ -592,6 +593,49 @@ private slots:
             Pick(dlg->cboModbusFunction, IR);
             QCOMPARE(dlg->txtAddress->displayText(), QStringLiteral("31 2  "));
             QCOMPARE(dlg->txtAddress->Typed(), std::string("1 2"));
+        });
+    }
+
+    // A paste or drop into the address is taken whole or not at all, as in every other number box;
+    // the digits of Arabic and Persian keyboards are the ASCII ones.
+    void addressTakesAPasteWholeOrNotAtAll_data()
+    {
+        QTest::addColumn<QString>("before");     // typed first
+        QTest::addColumn<bool>("overAll");       // pasted over the whole text selected (no drop then)
+        QTest::addColumn<QString>("brought");
+        QTest::addColumn<QString>("typed");      // what the address holds then
+        QTest::newRow("digits") << u""_qs << false << u"12345"_qs << u"12345"_qs;
+        QTest::newRow("closing line end") << u""_qs << false << u"123\r\n"_qs << u"123"_qs;
+        QTest::newRow("behind typed digits") << u"12"_qs << false << u"345"_qs << u"12345"_qs;
+        QTest::newRow("Arabic-Indic digits") << u""_qs << false << u"\u0661\u0662\u0663"_qs << u"123"_qs;
+        QTest::newRow("Persian digits") << u"1"_qs << false << u"\u06F2\u06F3\u06F4"_qs << u"1234"_qs;
+        QTest::newRow("point") << u""_qs << false << u"12.5"_qs << u""_qs;
+        QTest::newRow("group separator") << u""_qs << false << u"1,234"_qs << u""_qs;
+        QTest::newRow("letter") << u""_qs << false << u"12a3"_qs << u""_qs;
+        QTest::newRow("too long") << u""_qs << false << u"1234567"_qs << u""_qs;
+        QTest::newRow("no room behind typed digits") << u"12"_qs << false << u"3456"_qs << u"12"_qs;
+        QTest::newRow("no-break space") << u""_qs << false << u"12\u00A03"_qs << u""_qs;
+        QTest::newRow("Arabic comma") << u""_qs << false << u"1\u060C234"_qs << u""_qs;
+        QTest::newRow("first digit the prefix, over all") << u"777"_qs << true << u"4123"_qs << u"4123"_qs;
+        QTest::newRow("too long, over all") << u"777"_qs << true << u"123456"_qs << u"777"_qs;
+    }
+
+    void addressTakesAPasteWholeOrNotAtAll()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, overAll);
+        QFETCH(QString, brought);
+        QFETCH(QString, typed);
+        Run([&] {
+            TMaskedAddressEdit *e = dlg->txtAddress;
+            for (bool drop : {false, true}) {
+                if (drop && overAll) continue;
+                Type(e, before);
+                if (overAll) e->selectAll();
+                if (drop) DropInto(e, brought, e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+                else PasteInto(e, brought, false);
+                QCOMPARE(QString::fromStdString(e->Typed()), typed);
+            }
         });
     }
 

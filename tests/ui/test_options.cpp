@@ -49,7 +49,7 @@ void Retype(QLineEdit *edit, const QString &text)
 {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(c.unicode()), QString(c), Qt::NoModifier);
 }
 
 }  // namespace
@@ -469,23 +469,30 @@ private slots:
         QVERIFY(PressOk());
     }
 
+    // The digits of Arabic and Persian keyboards are read as the ASCII ones.
     void ports_data()
     {
         QTest::addColumn<QString>("port");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("zero") << "0" << true;
-        QTest::newRow("highest") << "65535" << true;
-        QTest::newRow("too high") << "65536" << false;
-        QTest::newRow("negative") << "-1" << false;
-        QTest::newRow("letters") << "http" << false;
-        QTest::newRow("ordinary") << "8080" << true;
+        QTest::addColumn<int>("stored");   // -1: refused
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("highest") << "65535" << 65535;
+        QTest::newRow("too high") << "65536" << -1;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("letters") << "http" << -1;
+        QTest::newRow("ordinary") << "8080" << 8080;
+        QTest::newRow("Arabic-Indic digits") << QStringLiteral("\u0668\u0660\u0668\u0660") << 8080;
+        QTest::newRow("Persian digits") << QStringLiteral("\u06F2\u06F1") << 21;
+        QTest::newRow("mixed digits") << QStringLiteral("3\u06F1\u0662") << 312;
+        QTest::newRow("Arabic-Indic, too high") << QStringLiteral("\u0666\u0665\u0665\u0663\u0666") << -1;
+        QTest::newRow("full-width digits") << QStringLiteral("\uFF18\uFF10") << -1;
     }
 
     void ports()
     {
         QFETCH(QString, port);
-        QFETCH(bool, valid);
+        QFETCH(int, stored);
+        const bool valid = stored >= 0;
         SetHttpProxyEnabled(true);
         SetHttpProxyServer("proxy");
         SetFtpProxyEnabled(true);
@@ -502,16 +509,16 @@ private slots:
         Retype(dlg->txtFTPProxyPort, port);
         if (valid) {
             QVERIFY(PressOk());
-            QCOMPARE(GetHttpProxyPort(), port.toInt());
-            QCOMPARE(GetFtpProxyPort(), port.toInt());
+            QCOMPARE(GetHttpProxyPort(), stored);
+            QCOMPARE(GetFtpProxyPort(), stored);
         } else {
             Refused(kFtpPort);
             QVERIFY(dlg->txtFTPProxyPort->hasFocus());
         }
     }
 
-    // Proxy servers are stored without blanks or control characters at either end, as SMTP servers
-    // are; one made of nothing else is no server.
+    // Proxy servers are stored without blanks (of any script) or control characters at either end,
+    // as SMTP servers are; one made of nothing else is no server.
     void proxyServers_data()
     {
         QTest::addColumn<QString>("typed");
@@ -522,6 +529,9 @@ private slots:
         QTest::newRow("tabs and blanks") << QStringLiteral("\t proxy.local \t") << QStringLiteral("proxy.local");
         QTest::newRow("Latin-1 kept") << QStringLiteral(" pr\u00F6xy ") << QStringLiteral("pr\u00F6xy");
         QTest::newRow("blanks only") << QStringLiteral("   ") << QString();
+        QTest::newRow("no-break space only") << QStringLiteral("\u00A0") << QString();
+        QTest::newRow("blanks of other scripts only") << QStringLiteral(" \u2003\u3000\u00A0") << QString();
+        QTest::newRow("no-break spaces around") << QStringLiteral("\u00A0proxy.local\u202F") << QStringLiteral("proxy.local");
     }
 
     void proxyServers()

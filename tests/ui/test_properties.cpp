@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "Version.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -506,9 +507,10 @@ private slots:
             QWidget *page;
             QWidget *focus;
         };
+        // An address control whose four boxes are empty says so in its own words.
+        const std::string empty = "Must include exactly 3 dots! []";
         const std::vector<Step> steps = {
-            {[this]() { dlg().txtIPAddress->SetText(""); }, "Not valid IP Address.", dlg().tabNetwork,
-             dlg().txtIPAddress},
+            {[this]() { dlg().txtIPAddress->SetText(""); }, empty, dlg().tabNetwork, dlg().txtIPAddress},
             // A loopback address is no host either.
             {[this]() { dlg().txtIPAddress->SetText("127.0.0.2"); }, "Not valid IP Address.", dlg().tabNetwork,
              dlg().txtIPAddress},
@@ -518,12 +520,19 @@ private slots:
              },
              "Not valid Manager IP Address.", dlg().tabSNMP, dlg().txtSNMPAddress},
             {[this]() {
+                 dlg().txtSNMPAddress->SetText("");
+                 dlg().pgeProperties->setCurrentWidget(dlg().tabNetwork);
+             },
+             empty, dlg().tabSNMP, dlg().txtSNMPAddress},
+            {[this]() {
                  dlg().txtSNMPAddress->SetText("10.0.0.9");
                  dlg().pgeProperties->setCurrentWidget(dlg().tabSNMP);
              },
              "Not valid Gateway Address.", dlg().tabNetwork, dlg().txtGateway},
+            {[this]() { dlg().txtGateway->SetText(""); }, empty, dlg().tabNetwork, dlg().txtGateway},
             {[this]() { dlg().txtGateway->SetText("0.0.0.0"); }, "Not valid DNS Server Address.", dlg().tabNetwork,
              dlg().txtFstDns},
+            {[this]() { dlg().txtFstDns->SetText(""); }, empty, dlg().tabNetwork, dlg().txtFstDns},
             {[this]() { dlg().txtFstDns->SetText("0.0.0.0"); }, "Not valid DNS Server Address.", dlg().tabNetwork,
              dlg().txtSndDns},
         };
@@ -742,6 +751,28 @@ private slots:
         QCOMPARE(boxes->Shown()[0].Kind, MsgKind::Error);
     }
 
+    // The clock shows ASCII digits whatever the user's locale, as every number of the program does.
+    void dateAndTimeShowAsciiDigits_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"ar_EG", "fa_IR", "de_DE", "C"}) QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void dateAndTimeShowAsciiDigits()
+    {
+        QFETCH(QString, locale);
+        const QLocale old;
+        QLocale::setDefault(QLocale(locale));
+        TfrmProperties page;
+        QLocale::setDefault(old);
+        page.dteDate->setDate(QDate(2007, 3, 5));
+        page.dteTime->setTime(QTime(14, 7, 9));
+        QCOMPARE(page.dteDate->text(), QStringLiteral("05/03/2007"));
+        QCOMPARE(page.dteTime->text(), QStringLiteral("14:07:09"));
+        QVERIFY(page.dteDate->calendarWidget());
+        QCOMPARE(page.dteDate->calendarWidget()->locale().zeroDigit(), QStringLiteral("0"));
+    }
+
     void logBounds()
     {
         QVERIFY(Open(kMacA));
@@ -749,11 +780,11 @@ private slots:
         ClearRecords();
         const std::vector<std::pair<const char *, const char *>> refused = {
             {"9", "0"}, {"3601", "0"}, {"10", "17"}, {"10", "-1"}, {"abc", "0"}, {"10", "x"}, {"", "0"},
-            {"10", ""}, {"10.5", "0"}, {"99999999999", "0"}};
+            {"10", ""}, {"10.5", "0"}, {"99999999999", "0"}, {"\u06F9", "0"}, {"10", "\u0661\u0667"}};
         for (const auto &[interval, count] : refused) {
             boxes->Clear();
-            dlg().txtLogInterval->setText(QString::fromLatin1(interval));
-            dlg().txtLogCount->setText(QString::fromLatin1(count));
+            dlg().txtLogInterval->setText(QString::fromUtf8(interval));
+            dlg().txtLogCount->setText(QString::fromUtf8(count));
             dlg().ButtonLog->click();
             QCOMPARE(Texts(), (std::vector<std::string>{"Error"}));
             QCOMPARE(boxes->Shown()[0].Kind, MsgKind::Error);
@@ -779,6 +810,21 @@ private slots:
         const QJsonObject state = emu->deviceState(kMacA);
         QCOMPARE(state.value(QStringLiteral("log_time")).toInt(), 3600);
         QCOMPARE(state.value(QStringLiteral("log_count")).toInt(), 16);
+
+        // The digits of Arabic and Persian keyboards are read as the ASCII ones.
+        const std::vector<std::tuple<QString, QString, QByteArray>> native = {
+            {QStringLiteral("\u0661\u0662\u0660"), QStringLiteral("\u06F3"), "SETLOG(ENABLE=0,TIME=120,COUNT=3,);"},
+            {QStringLiteral("\u06F3\u06F6\u06F0\u06F0"), QStringLiteral("\u0661\u0666"),
+             "SETLOG(ENABLE=0,TIME=3600,COUNT=16,);"},
+            {QStringLiteral("1\u0660"), QStringLiteral("\u06F0"), "SETLOG(ENABLE=0,TIME=10,COUNT=0,);"}};
+        for (const auto &[interval, count, body] : native) {
+            ClearRecords();
+            dlg().txtLogInterval->setText(interval);
+            dlg().txtLogCount->setText(count);
+            dlg().ButtonLog->click();
+            QCOMPARE(Texts(), (std::vector<std::string>{"Log Configuration sent."}));
+            QCOMPARE(Bodies(), QList<QByteArray>{body});
+        }
 
         boxes->Clear();
         QVERIFY(emu->setFail(kMacA, QStringLiteral("wrong"), 1, QStringLiteral("SETLOG")));
@@ -900,7 +946,9 @@ private slots:
         boxes->Clear();
         dlg().txtIPAddress->SetText("10.1.2.3");
         dlg().btnOk->click();
-        QCOMPARE(Texts(), (std::vector<std::string>{"Not valid DNS Server Address."}));
+        // The box left empty is refused as every emptied address box is.
+        QCOMPARE(Texts(), (std::vector<std::string>{"Must include exactly 3 dots! []"}));
+        QVERIFY(Focused(dlg().txtSndDns));
     }
 
     void failedNetworkReadLeavesNothingOfTheLastDevice()
