@@ -54,7 +54,7 @@ void TMDIChild::closeEvent(QCloseEvent *event)
     // A failure while asking or closing keeps the document open.
     const bool closed = RunCommand([&] {
         bool mayClose = closeConfirmed_;
-        if (!mayClose) ReportErrors([&]() { mayClose = OnCloseQuery(); });
+        if (!mayClose) RunCommand([&]() { mayClose = OnCloseQuery(); });
         if (!mayClose) {
             event->ignore();
             return;

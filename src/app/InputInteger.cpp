@@ -65,7 +65,7 @@ void TfrmInputInteger::btnOkClick()
         int32_t v = 0;
         // Typing is filtered, so only a pasted text can fail here; the conversion error is shown
         // as the general error report shows it and the dialog stays open.
-        if (!ReportErrors([&] { v = StrToInt(StdStr(text)); })) return;
+        if (!RunCommand([&] { v = StrToInt(StdStr(text)); })) return;
         if (MinValue <= v && v <= MaxValue) {
             Value = v;
             accept();

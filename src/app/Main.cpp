@@ -551,7 +551,7 @@ void TMainForm::FileOpenExecute()
 
 void TMainForm::OpenFile(const std::string &fileName)
 {
-    ReportErrors([&]() {
+    RunCommand([&]() {
         std::optional<DocKind> kind;
         if (IsModbusConfigFile(fileName)) kind = DocKind::Modbus;
         else if (IsHostlinkConfigFile(fileName)) kind = DocKind::Hostlink;
@@ -573,12 +573,12 @@ void TMainForm::OpenCommandLine(int argc, const char *const argv[])
 
 void TMainForm::FileSaveExecute()
 {
-    if (TMDIChild *doc = ActiveDocument()) ReportErrors([doc]() { doc->Save(); });
+    if (TMDIChild *doc = ActiveDocument()) RunCommand([doc]() { doc->Save(); });
 }
 
 void TMainForm::FileSaveAsExecute()
 {
-    if (TMDIChild *doc = ActiveDocument()) ReportErrors([doc]() { doc->SaveAs(); });
+    if (TMDIChild *doc = ActiveDocument()) RunCommand([doc]() { doc->SaveAs(); });
 }
 
 void TMainForm::FileCloseExecute()
@@ -596,7 +596,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         const QList<TMDIChild *> docs = Documents();
         for (TMDIChild *d : docs) {
             bool ok = false;
-            ReportErrors([&]() { ok = d->OnCloseQuery(); });
+            RunCommand([&]() { ok = d->OnCloseQuery(); });
             if (!ok) {
                 event->ignore();
                 return;

@@ -1,5 +1,6 @@
 // The Configuration and Web Site commands of the main window.
 #include "ChildWin.h"
+#include "Command.h"
 #include "DocumentInterfaces.h"
 #include "Main.h"
 #include "MsgBox.h"
@@ -54,7 +55,7 @@ void TMainForm::ConfigurationEditTagExecute()
     if (!doc) return;
     const int row = doc->SelectedTagIndex();
     if (row < 0) return;
-    ReportErrors([&]() {
+    RunCommand([&]() {
         doc->LoadTagIntoEditor(row);
         if (!RunTagEditor(doc, 1, row)) return;
         doc->ReplaceSelectedWithEditorTag();
@@ -86,7 +87,7 @@ void TMainForm::ConfigurationSendToVeltoExecute()
                   "Velto.");
         return;
     }
-    ReportErrors([&]() { doc->SendToVelto(ConnectedDevice); });
+    RunCommand([&]() { doc->SendToVelto(ConnectedDevice); });
 }
 
 void TMainForm::ConfigurationGetFromVeltoExecute()
@@ -98,34 +99,34 @@ void TMainForm::ConfigurationGetFromVeltoExecute()
     TMDIChild *doc = CreateDocument(kind);
     doc->New("noname" + std::to_string(NewFileCounter) + cls->Extension);
     NewFileCounter++;
-    ReportErrors([&]() { doc->GetFromVelto(ConnectedDevice); });
+    RunCommand([&]() { doc->GetFromVelto(ConnectedDevice); });
 }
 
 void TMainForm::WebSiteAddFileExecute()
 {
-    if (ISiteDocument *site = ActiveSite(this)) ReportErrors([site]() { site->AddFile(); });
+    if (ISiteDocument *site = ActiveSite(this)) RunCommand([site]() { site->AddFile(); });
 }
 
 void TMainForm::WebSiteExtractFileExecute()
 {
-    if (ISiteDocument *site = ActiveSite(this)) ReportErrors([site]() { site->ExtractFile(); });
+    if (ISiteDocument *site = ActiveSite(this)) RunCommand([site]() { site->ExtractFile(); });
 }
 
 void TMainForm::WebSiteViewFileExecute()
 {
-    if (ISiteDocument *site = ActiveSite(this)) ReportErrors([site]() { site->ViewFile(); });
+    if (ISiteDocument *site = ActiveSite(this)) RunCommand([site]() { site->ViewFile(); });
 }
 
 void TMainForm::WebSiteRemoveFileExecute()
 {
-    if (ISiteDocument *site = ActiveSite(this)) ReportErrors([site]() { site->RemoveFile(); });
+    if (ISiteDocument *site = ActiveSite(this)) RunCommand([site]() { site->RemoveFile(); });
 }
 
 void TMainForm::WebSiteSendToVeltoExecute()
 {
     TMDIChild *doc = ActiveDocument();
     if (!Connected || !doc || KindOf(doc) != DocKind::Site) return;
-    ReportErrors([&]() { doc->SendToVelto(ConnectedDevice); });
+    RunCommand([&]() { doc->SendToVelto(ConnectedDevice); });
 }
 
 void TMainForm::WebSiteGetFromVeltoExecute()
@@ -136,7 +137,7 @@ void TMainForm::WebSiteGetFromVeltoExecute()
     TMDIChild *doc = CreateDocument(DocKind::Site);
     doc->New("noname" + std::to_string(NewFileCounter) + cls->Extension);
     NewFileCounter++;
-    ReportErrors([&]() { doc->GetFromVelto(ConnectedDevice); });
+    RunCommand([&]() { doc->GetFromVelto(ConnectedDevice); });
 }
 
 }  // namespace vxt

@@ -206,7 +206,7 @@ void TfrmOptions::FormShow()
 {
     // An unusable file reads as the defaults, so the checks of OK are about what the user typed.
     ReportSettingsFileProblem();
-    ReportErrors([this] {
+    RunCommand([this] {
         chkUseHTTPProxy->setChecked(GetHttpProxyEnabled());
         txtHTTPProxy->setText(QStr(GetHttpProxyServer()));
         txtHTTPProxyPort->setText(QString::number(GetHttpProxyPort()));
@@ -309,7 +309,7 @@ void TfrmOptions::btnOkClick()
     if (!Validate()) return;
     // Every value or none: a settings file that cannot be written is reported, kept as it was, and
     // the dialog stays open.
-    const bool stored = ReportErrors([this] {
+    const bool stored = RunCommand([this] {
         TSettingsUpdate update;
         SetHttpProxyEnabled(chkUseHTTPProxy->isChecked());
         SetHttpProxyServer(StdStr(ServerText(txtHTTPProxy)));

@@ -1,5 +1,6 @@
 #include "ConfigDocument.h"
 
+#include "Command.h"
 #include "ConfigFile.h"
 #include "EMail.h"
 #include "FileUtils.h"
@@ -614,7 +615,7 @@ void TMDIGatewayConfig::lstTagsDblClick()
 {
     const int row = SelectedTagIndex();
     if (row < 0) return;
-    ReportErrors([&]() {
+    RunCommand([&]() {
         LoadTagIntoEditor(row);
         for (;;) {
             if (!ShowTagEditor(1)) return;

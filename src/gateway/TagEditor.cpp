@@ -349,7 +349,7 @@ void TTagEditorBase::btnOkClick()
     if (!Validate()) return;
     // The checks leave nothing to convert that fails; should one slip through, its error is shown
     // and the dialog stays open with the tag untouched.
-    if (!ReportErrors([this] { GetTagConfiguration(); })) return;
+    if (!RunCommand([this] { GetTagConfiguration(); })) return;
     accept();
 }
 

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <exception>
 
 namespace vxt {
 
@@ -74,16 +73,5 @@ MsgResult MessageDlg(const std::string &text, MsgKind kind, int buttons)
 }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
-
-bool ReportErrors(const std::function<void()> &f)
-{
-    try {
-        f();
-        return true;
-    } catch (const std::exception &e) {
-        ShowError(e.what());
-    }
-    return false;
-}
 
 }  // namespace vxt

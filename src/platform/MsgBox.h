@@ -28,8 +28,4 @@ using MessageBoxHandler = std::function<MsgResult(const std::string &text, MsgKi
 // Replaces the real boxes (tests); an empty handler restores them.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 
-// Runs `f`, and shows the text of an error it raises in an error box, as the program's general
-// error report does for a command that fails; returns false then.
-bool ReportErrors(const std::function<void()> &f);
-
 }  // namespace vxt

@@ -145,10 +145,10 @@ TMDISite::TMDISite(QWidget *parent) : TMDIChild(parent), Site(std::make_unique<T
     resize(sizeHint().expandedTo(QSize(547, 335)));
 
     connect(lstFiles, &QTableWidget::itemSelectionChanged, this, &TMDISite::lstFilesSelectItem);
-    ConnectCommand(btnAddFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { AddFile(); }); });
-    ConnectCommand(btnExtractFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ExtractFile(); }); });
-    ConnectCommand(btnViewFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { ViewFile(); }); });
-    ConnectCommand(btnRemoveFile, &QPushButton::clicked, this, [this]() { ReportErrors([this]() { RemoveFile(); }); });
+    ConnectCommand(btnAddFile, &QPushButton::clicked, this, &TMDISite::AddFile);
+    ConnectCommand(btnExtractFile, &QPushButton::clicked, this, &TMDISite::ExtractFile);
+    ConnectCommand(btnViewFile, &QPushButton::clicked, this, &TMDISite::ViewFile);
+    ConnectCommand(btnRemoveFile, &QPushButton::clicked, this, &TMDISite::RemoveFile);
 
     RefreshFileList();
     RefreshSiteInfo();

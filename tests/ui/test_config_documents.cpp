@@ -1,6 +1,7 @@
 // The three configuration documents: new, open, save, validation, enable rules, recipients.
-#include "FileUtils.h"
+#include "Command.h"
 #include "FileDialog.h"
+#include "FileUtils.h"
 #include "KeyFilter.h"
 #include "PasteDrive.h"
 #include "test_config_support.h"
@@ -417,7 +418,7 @@ private slots:
         doc->sldScanTime->setValue(300);
         SetNextFileName(Path("no/such/folder/x.vlt").toStdString());
         MessageBoxRecorder boxes;
-        QVERIFY(!ReportErrors([&] { doc->Save(); }));
+        QVERIFY(!RunCommand([&] { doc->Save(); }));
         QCOMPARE(boxes.Shown().size(), size_t(1));
         QVERIFY(!doc->Saved);
         QVERIFY(!doc->Named);

@@ -1,6 +1,7 @@
 // Files in every state, as a user meets them: opening a file with a zero byte, a file far larger
 // than any document and a file with a huge value; saving onto files the user may not write; and a
 // settings file that cannot be read or holds garbage.
+#include "Command.h"
 #include "FileDialog.h"
 #include "FileUtils.h"
 #include "GatewayModule.h"
@@ -288,7 +289,7 @@ private slots:
         doc->lstFiles->selectRow(0);
         SetNextFileName(dest);
         boxes->Clear();
-        ReportErrors([&] { doc->ExtractFile(); });
+        RunCommand([&] { doc->ExtractFile(); });
         QCOMPARE(boxes->Texts(), (std::vector<std::string>{Denied(dest)}));
         QCOMPARE(Read(dest), std::string("<html></html>"));
     }

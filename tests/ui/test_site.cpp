@@ -1,6 +1,7 @@
 // The web-site document: the information boxes, adding with its three checks and their messages,
 // extracting, viewing (and the temporary file), removing, saving and opening, and sending and
 // getting the container through the transfer dialog against the FTP device.
+#include "Command.h"
 #include "FileDialog.h"
 #include "FileUtils.h"
 #include "FileViewer.h"
@@ -471,7 +472,7 @@ private slots:
         TMDISite *doc = NewSite();
         doc->AddFiles({Write("a.htm", "a")});
         SetNextFileName(Path("no-such-folder/site.kws"));
-        QVERIFY(!ReportErrors([&]() { doc->SaveAs(); }));
+        QVERIFY(!RunCommand([&]() { doc->SaveAs(); }));
         QCOMPARE(boxes->Shown().size(), size_t(1));
         QVERIFY(!doc->Named);
         QVERIFY(!doc->Saved);
