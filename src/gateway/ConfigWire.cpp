@@ -177,8 +177,12 @@ void ReadSmtp(const TPacket &p, TEmailConfig &e)
 void ReadToo(const TPacket &p, TEmailConfig &e, int slot)
 {
     if (slot < 0 || slot >= int(e.Recipients.size())) return;
-    e.Recipients[size_t(slot)] = p.GetString("EMAIL", "");
-    if (!e.Recipients[size_t(slot)].empty()) e.RecipientCount++;
+    // A device set up elsewhere may hold an empty slot between two addresses; the record is a list
+    // counted from slot 0, so the addresses close up, as the file reader closes up empty keys.
+    std::string address = p.GetString("EMAIL", "");
+    if (slot >= e.RecipientCount) e.Recipients[size_t(slot)].clear();
+    if (!address.empty() && e.RecipientCount >= 0 && e.RecipientCount < int(e.Recipients.size()))
+        e.Recipients[size_t(e.RecipientCount++)] = std::move(address);
 }
 
 // Modbus

@@ -16,7 +16,7 @@ void BuildGetToo(TPacket &p, int slot);
 void BuildGetTag(TPacket &p, int index);
 // SMTP reply into `e`; the recipient count starts again at 0.
 void ReadSmtp(const TPacket &p, TEmailConfig &e);
-// TOO reply into its slot; a non-empty address counts one recipient.
+// TOO reply of slot `slot`, read in slot order: a non-empty address becomes the next recipient.
 void ReadToo(const TPacket &p, TEmailConfig &e, int slot);
 
 void BuildSetCom(TPacket &p, const TModbusVeltoConfig &c);

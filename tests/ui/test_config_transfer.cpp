@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 #include <memory>
 
 using namespace vxt;
@@ -533,28 +534,59 @@ private slots:
                                          password.toLatin1() + ",);");
     }
 
-    // Recipient i of the device's record is line i of the list, for i below the record's count:
-    // a gap is kept as an empty line, which Validate then points at.
-    void aGetListsTheRecipientsByTheirCount()
+    // A device set up elsewhere may hold an empty slot between two recipients: the get closes the
+    // list up, so Validate passes and the send puts both addresses back, in slots 0 and 1.
+    void aGetClosesUpTheDevicesRecipients_data()
     {
-        QVERIFY(SetDeviceConfig(kDF, QJsonObject{{"recipients", QJsonArray{"a@plant.test", "", "c@plant.test"}}}));
-        Connect(kDF, "Velto-10-DF1", "2.0.5-SN", "127.0.0.4", 2);
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<int>("family");
+        QTest::newRow("Modbus") << kMB << "Velto-10-MB" << "2.0.6" << "127.0.0.2" << 0;
+        QTest::newRow("Hostlink") << kHL << "Velto-10-HL" << "2.0.4-SN" << "127.0.0.3" << 1;
+        QTest::newRow("DF1") << kDF << "Velto-10-DF1" << "2.0.5-SN" << "127.0.0.4" << 2;
+    }
+
+    void aGetClosesUpTheDevicesRecipients()
+    {
+        QFETCH(QString, mac);
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(QString, ip);
+        QFETCH(int, family);
+        TfrmTransferConfig *dialog =
+            std::array<TfrmTransferConfig *, 3>{frmTransferModbusConfig, frmTransferHostlinkConfig,
+                                                frmTransferDF1Config}[size_t(family)];
+        QVERIFY(SetDeviceConfig(mac, QJsonObject{
+            {"smtp", QJsonObject{{"ENABLE", true}, {"SERVER", "mail.example.test"}, {"FROM", "velto@example.test"}}},
+            {"recipients", QJsonArray{"operator@example.test", "", "shift@example.test"}}}));
+        Connect(mac, qPrintable(model), qPrintable(version), qPrintable(ip), uint8_t(family));
         MessageBoxRecorder boxes;
         std::vector<TransferRun> runs;
-        DriveTransfer(frmTransferDF1Config, &runs);
+        DriveTransfer(dialog, &runs);
         w.form->ConfigurationGetFromVeltoExecute();
         QCOMPARE(runs.size(), size_t(1));
         QVERIFY(runs[0].completed);
-        QCOMPARE(frmTransferDF1Config->Config.Email.RecipientCount, 2);
-        auto *got = dynamic_cast<TMDIDF1Config *>(w.form->ActiveDocument());
+        auto *got = dynamic_cast<TMDIGatewayConfig *>(w.form->ActiveDocument());
         QVERIFY(got);
         QStringList lines;
         for (int i = 0; i < got->lstEMailRecipients->count(); ++i) lines << got->lstEMailRecipients->item(i)->text();
-        QCOMPARE(lines, (QStringList{"a@plant.test", ""}));
-        boxes.Clear();
-        QVERIFY(!got->Validate());
-        QCOMPARE(boxes.Texts(), std::vector<std::string>{"The E-mail Address is not valid."});
-        QCOMPARE(got->lstEMailRecipients->currentRow(), 1);
+        QCOMPARE(lines, (QStringList{"operator@example.test", "shift@example.test"}));
+
+        QVERIFY(emu->clearRequests());
+        runs.clear();
+        DriveTransfer(dialog, &runs);
+        w.form->ConfigurationSendToVeltoExecute();
+        QCOMPARE(boxes.Texts().size(), size_t(1));  // the overwrite question only
+        QCOMPARE(runs.size(), size_t(1));
+        QVERIFY(runs[0].completed);
+        const QList<EmulatedRequest> sent = Requests();
+        QCOMPARE(Commands(sent), SendSequence(0));
+        QCOMPARE(sent[3].body, QByteArray("SETTOO(TOO=0,EMAIL=operator@example.test,);"));
+        QCOMPARE(sent[4].body, QByteArray("SETTOO(TOO=1,EMAIL=shift@example.test,);"));
+        for (int slot = 2; slot < 5; ++slot)
+            QCOMPARE(sent[3 + slot].body, QByteArray("SETTOO(TOO=") + QByteArray::number(slot) + ",EMAIL=,);");
     }
 
     // An SMTP text the device cannot get whole ("/" has no code in a message, a character outside

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace vxt;
 
 namespace {
@@ -101,11 +103,33 @@ TEST(ConfigWire, SmtpAndRecipients)
     EXPECT_EQ(got.Retries, 5);
     EXPECT_EQ(got.RetryInt, 10);
     EXPECT_EQ(got.RecipientCount, 0);
-    ReadToo(Reply("TOO(EMAIL=,);"), got, 0);
-    ReadToo(Reply("TOO(EMAIL=z@z,);"), got, 1);
-    EXPECT_EQ(got.RecipientCount, 1);
-    EXPECT_EQ(got.Recipients[0], "");
-    EXPECT_EQ(got.Recipients[1], "z@z");
+}
+
+// The five TOO replies, read in slot order after an SMTP reply, make a list from slot 0 on: empty
+// slots are skipped, and every slot past the list is empty, whatever the record held before.
+TEST(ConfigWire, RecipientsCloseUp)
+{
+    using Slots = std::array<std::string, 5>;
+    struct Row {
+        Slots device, list;
+        int count;
+    };
+    const std::vector<Row> rows = {{{"a@x", "", "c@x", "", ""}, {"a@x", "c@x", "", "", ""}, 2},
+                                   {{"", "", "", "", "e@x"}, {"e@x", "", "", "", ""}, 1},
+                                   {{"", "b@x", "", "d@x", "e@x"}, {"b@x", "d@x", "e@x", "", ""}, 3},
+                                   {{"a@x", "b@x", "c@x", "d@x", "e@x"}, {"a@x", "b@x", "c@x", "d@x", "e@x"}, 5},
+                                   {{"", "", "", "", ""}, {"", "", "", "", ""}, 0}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << (&row - rows.data()));
+        TEmailConfig got;
+        got.Recipients = {"s0@x", "s1@x", "s2@x", "s3@x", "s4@x"};
+        got.RecipientCount = 5;
+        ReadSmtp(Reply("SMTP();"), got);
+        for (int slot = 0; slot < 5; ++slot)
+            ReadToo(Reply("TOO(EMAIL=" + row.device[size_t(slot)] + ",);"), got, slot);
+        EXPECT_EQ(got.Recipients, row.list);
+        EXPECT_EQ(got.RecipientCount, row.count);
+    }
 }
 
 TEST(ConfigWire, ModbusAddTagAndTagConfig)
