@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimeEdit>
+#include <QScopeGuard>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -804,6 +805,46 @@ private slots:
         QCOMPARE(page.dteTime->text(), QStringLiteral("14:07:09"));
         QVERIFY(page.dteDate->calendarWidget());
         QCOMPARE(page.dteDate->calendarWidget()->locale().zeroDigit(), QStringLiteral("0"));
+    }
+
+    // Typed with the digits of the user's keyboard, the clock takes the value the ASCII keys give.
+    void dateAndTimeTakeKeyboardDigits_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("zero");   // the keyboard's digit 0
+        QTest::newRow("ar_EG") << QStringLiteral("ar_EG") << 0x0660;
+        QTest::newRow("fa_IR") << QStringLiteral("fa_IR") << 0x06F0;
+        QTest::newRow("C") << QStringLiteral("C") << int('0');
+    }
+
+    void dateAndTimeTakeKeyboardDigits()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, zero);
+        const QLocale old;
+        QLocale::setDefault(QLocale(locale));
+        const auto restore = qScopeGuard([old]() { QLocale::setDefault(old); });
+        delete frmProperties;
+        frmProperties = new TfrmProperties(form);
+        frmProperties->installEventFilter(this);
+        QVERIFY(Open(kMacA));
+        dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
+        ClearRecords();
+        const auto type = [zero](QDateTimeEdit *e, const char *digits) {
+            e->setFocus();
+            e->setSelectedSection(e->sectionAt(0));
+            for (const char *d = digits; *d; ++d) {
+                const QChar key(char16_t(zero + (*d - '0')));
+                QTest::sendKeyEvent(QTest::Click, e, Qt::Key(key.unicode()), QString(key), Qt::NoModifier);
+            }
+        };
+        QCOMPARE(dlg().dteDate->date(), QDate(2007, 3, 5));   // the device's clock
+        type(dlg().dteDate, "17081999");
+        type(dlg().dteTime, "081502");
+        QCOMPARE(dlg().dteDate->date(), QDate(1999, 8, 17));
+        QCOMPARE(dlg().dteTime->time(), QTime(8, 15, 2));
+        dlg().btnSetDateTime->click();
+        QCOMPARE(Bodies(), (QList<QByteArray>{"SETTIME(TIME=17081999081502,);"}));
     }
 
     void logBounds()
