@@ -61,6 +61,20 @@ std::string HostRefusal(TEditIPAddr *box, const char *message)
     }
 }
 
+// For an address sent as it stands: the control's own words when its four boxes are empty, so that
+// no empty address reaches the device; empty otherwise.
+std::string EmptyRefusal(TEditIPAddr *box)
+{
+    const std::string text = box->Text();
+    if (!text.empty()) return std::string();
+    try {
+        ValidateIPAddress(text);
+    } catch (const EIPAddressError &e) {
+        return e.what();
+    }
+    return std::string();
+}
+
 // A device that sends garbage in a number field gets the field's default.
 int32_t IntegerOf(const TPacket &reply, const std::string &key, int32_t def)
 {
@@ -371,18 +385,22 @@ void TfrmProperties::btnOkClick()
 
 bool TfrmProperties::IsValidNetwork()
 {
-    // False, with the refusal shown and the control focused, when `box` holds no valid host.
-    auto refused = [this](QWidget *page, TEditIPAddr *box, const char *message) {
-        const std::string text = HostRefusal(box, message);
+    // True, with the refusal shown on its page and the control focused, unless `text` is empty.
+    auto refusedText = [this](QWidget *page, TEditIPAddr *box, const std::string &text) {
         if (text.empty()) return false;
         pgeProperties->setCurrentWidget(page);
         ShowError(text);
         box->setFocus();
         return true;
     };
+    // True, as above, when `box` holds no valid host.
+    auto refused = [&](QWidget *page, TEditIPAddr *box, const char *message) {
+        return refusedText(page, box, HostRefusal(box, message));
+    };
     const bool full = IsFullyConfigurable();
     const bool dhcp = chkEnableDHCP->isChecked();
     if (!dhcp && refused(tabNetwork, txtIPAddress, "Not valid IP Address.")) return false;
+    if (!dhcp && refusedText(tabNetwork, txtNetmask, EmptyRefusal(txtNetmask))) return false;
     // The trap address goes to the device as typed whatever DHCP does, so it is checked either way;
     // without the SNMP page the device has no SNMP settings to check.
     if (full && chkEnableSNMP->isChecked() && refused(tabSNMP, txtSNMPAddress, "Not valid Manager IP Address."))

@@ -173,12 +173,13 @@ void TfrmProperties::CreateTimePage()
     lblTimeNote = Note("The Date and Time feature permits Velto to send the Alarm E-Mails with the correct values "
                        "within the Message Body.",
                        grpDateTime, "lblTimeNote");
-    dteDate = Named(new QDateEdit(grpDateTime), "dteDate");
+    dteDate = Named(new TLatinDigitsEdit<QDateEdit>(grpDateTime), "dteDate");
     dteDate->setCalendarPopup(true);
     dteDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    dteTime = Named(new QTimeEdit(grpDateTime), "dteTime");
+    dteTime = Named(new TLatinDigitsEdit<QTimeEdit>(grpDateTime), "dteTime");
     dteTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    // The program's numbers are ASCII in every locale; the clock's too (its calendar follows).
+    // The program's numbers are ASCII in every locale; the clock's too (its calendar follows), and it
+    // reads the user's keyboard digits as every number box does.
     for (QDateTimeEdit *edit : {static_cast<QDateTimeEdit *>(dteDate), static_cast<QDateTimeEdit *>(dteTime)})
         edit->setLocale(QLocale::c());
     lblDate = Caption(QStringLiteral("Current Velto Date"), dteDate, grpDateTime, "lblDate");

@@ -114,6 +114,13 @@ std::vector<bool> MaskLiterals(const QString &inputMask)
     return literal;
 }
 
+// The character an input mask shows in a position not yet filled (given after a closing ';').
+QChar MaskBlank(const QString &inputMask)
+{
+    const qsizetype n = inputMask.size();
+    return n >= 2 && inputMask[n - 2] == QLatin1Char(';') ? inputMask[n - 1] : QChar(QLatin1Char(' '));
+}
+
 // An input mask fits what comes in to its positions before any validator sees it, dropping what
 // does not fit: a masked box judges pastes and drops itself, before they reach the mask.
 class TMaskedInputGuard : public QObject {
@@ -150,7 +157,8 @@ public:
 private:
     // True when the mask holds `text` whole at the caret (over the selection): every character,
     // taken as the keys take it, in the positions that follow. `text` becomes what to insert there.
-    bool Fits(QString &text) const
+    // `from` is where the user put it (the drop point), when the caret may have moved off it since.
+    bool Fits(QString &text, int from = -1) const
     {
         if (!TakeLineInput(text)) return false;
         if (const TKeyFilterValidator *rule = RuleOf(edit_); rule && rule->Allowed)
@@ -160,10 +168,20 @@ private:
             }
         const QString shown = edit_->displayText();
         const int start = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
-        // Fixed characters at the caret are given with the text, so that none of it is taken for them.
         const std::vector<bool> literal = MaskLiterals(edit_->inputMask());
-        int at = start;
-        while (at < int(literal.size()) && literal[size_t(at)]) ++at;
+        const auto fixedFrom = [&](int pos) {
+            while (pos < int(literal.size()) && literal[size_t(pos)]) ++pos;
+            return pos;
+        };
+        // Brought over the fixed characters too, a text that begins with them holds them: the box
+        // copied whole, blanks included, is taken as it was shown.
+        if (from < 0) from = start;
+        if (const QString over = shown.mid(from, fixedFrom(from) - from); !over.isEmpty() && text.startsWith(over)) {
+            text.remove(0, over.size());
+            while (text.endsWith(MaskBlank(edit_->inputMask()))) text.chop(1);
+        }
+        // Fixed characters at the caret are given with the text, so that none of it is taken for them.
+        const int at = fixedFrom(start);
         const QString brought = shown.mid(start, at - start) + text;
         QLineEdit trial;
         trial.setInputMask(edit_->inputMask());
@@ -187,9 +205,10 @@ private:
         // The edit drops the taken text itself (caret and drag state included), or nothing; it
         // moves the caret to the drop point first, as done here to judge the text there.
         QString text = event->mimeData() ? event->mimeData()->text() : QString();
-        edit_->setCursorPosition(edit_->cursorPositionAt(event->position().toPoint()));
+        const int at = edit_->cursorPositionAt(event->position().toPoint());
+        edit_->setCursorPosition(at);
         QMimeData taken;
-        if (Fits(text)) taken.setText(text);
+        if (Fits(text, at)) taken.setText(text);
         QDropEvent drop(event->position(), event->possibleActions(), &taken, event->buttons(), event->modifiers());
         forwarding_ = true;
         QApplication::sendEvent(edit_, &drop);

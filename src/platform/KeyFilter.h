@@ -13,6 +13,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QValidator>
 #include <functional>
 
 class QLineEdit;
@@ -31,6 +32,22 @@ QString UpperCaseLatin1(QString text);
 // The ASCII digit that a digit of an Arabic or Persian keyboard (U+0660 to U+0669, U+06F0 to U+06F9)
 // stands for; the null character for any other.
 QChar LatinDigit(QChar c);
+// A date or time editor (a QDateTimeEdit) showing ASCII digits, that takes the digits of Arabic and
+// Persian keyboards as the ASCII ones, however they come in.
+template <class Edit>
+class TLatinDigitsEdit : public Edit {
+public:
+    using Edit::Edit;
+
+protected:
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        for (QChar &c : input)
+            if (const QChar digit = LatinDigit(c); !digit.isNull()) c = digit;
+        return Edit::validate(input, pos);
+    }
+};
+
 // The limit a rule set on `edit`; 0 when it has none.
 int TypingLimit(const QLineEdit *edit);
 

@@ -601,23 +601,35 @@ private slots:
     void addressTakesAPasteWholeOrNotAtAll_data()
     {
         QTest::addColumn<QString>("before");     // typed first
-        QTest::addColumn<bool>("overAll");       // pasted over the whole text selected (no drop then)
+        QTest::addColumn<bool>("overAll");       // pasted over the whole text selected, or dropped on the prefix
         QTest::addColumn<QString>("brought");
         QTest::addColumn<QString>("typed");      // what the address holds then
-        QTest::newRow("digits") << u""_qs << false << u"12345"_qs << u"12345"_qs;
-        QTest::newRow("closing line end") << u""_qs << false << u"123\r\n"_qs << u"123"_qs;
-        QTest::newRow("behind typed digits") << u"12"_qs << false << u"345"_qs << u"12345"_qs;
-        QTest::newRow("Arabic-Indic digits") << u""_qs << false << u"\u0661\u0662\u0663"_qs << u"123"_qs;
-        QTest::newRow("Persian digits") << u"1"_qs << false << u"\u06F2\u06F3\u06F4"_qs << u"1234"_qs;
-        QTest::newRow("point") << u""_qs << false << u"12.5"_qs << u""_qs;
-        QTest::newRow("group separator") << u""_qs << false << u"1,234"_qs << u""_qs;
-        QTest::newRow("letter") << u""_qs << false << u"12a3"_qs << u""_qs;
-        QTest::newRow("too long") << u""_qs << false << u"1234567"_qs << u""_qs;
-        QTest::newRow("no room behind typed digits") << u"12"_qs << false << u"3456"_qs << u"12"_qs;
-        QTest::newRow("no-break space") << u""_qs << false << u"12\u00A03"_qs << u""_qs;
-        QTest::newRow("Arabic comma") << u""_qs << false << u"1\u060C234"_qs << u""_qs;
-        QTest::newRow("first digit the prefix, over all") << u"777"_qs << true << u"4123"_qs << u"4123"_qs;
-        QTest::newRow("too long, over all") << u"777"_qs << true << u"123456"_qs << u"777"_qs;
+        QTest::addColumn<int>("table");          // the register table, whose digit is the prefix
+        QTest::newRow("digits") << u""_qs << false << u"12345"_qs << u"12345"_qs << int(HR);
+        QTest::newRow("closing line end") << u""_qs << false << u"123\r\n"_qs << u"123"_qs << int(HR);
+        QTest::newRow("behind typed digits") << u"12"_qs << false << u"345"_qs << u"12345"_qs << int(HR);
+        QTest::newRow("Arabic-Indic digits") << u""_qs << false << u"\u0661\u0662\u0663"_qs << u"123"_qs << int(HR);
+        QTest::newRow("Persian digits") << u"1"_qs << false << u"\u06F2\u06F3\u06F4"_qs << u"1234"_qs << int(HR);
+        QTest::newRow("point") << u""_qs << false << u"12.5"_qs << u""_qs << int(HR);
+        QTest::newRow("group separator") << u""_qs << false << u"1,234"_qs << u""_qs << int(HR);
+        QTest::newRow("letter") << u""_qs << false << u"12a3"_qs << u""_qs << int(HR);
+        QTest::newRow("too long") << u""_qs << false << u"1234567"_qs << u""_qs << int(HR);
+        QTest::newRow("no room behind typed digits") << u"12"_qs << false << u"3456"_qs << u"12"_qs << int(HR);
+        QTest::newRow("no-break space") << u""_qs << false << u"12\u00A03"_qs << u""_qs << int(HR);
+        QTest::newRow("Arabic comma") << u""_qs << false << u"1\u060C234"_qs << u""_qs << int(HR);
+        // At the caret a first digit equal to the prefix is a digit.
+        QTest::newRow("prefix digit at the caret") << u""_qs << false << u"40200"_qs << u"40200"_qs << int(HR);
+        // Over the prefix, a text that begins with it holds it: the address as the box shows it.
+        QTest::newRow("first digit the prefix, over all") << u"777"_qs << true << u"4123"_qs << u"123"_qs << int(HR);
+        QTest::newRow("shown address, over all") << u"777"_qs << true << u"40200"_qs << u"0200"_qs << int(HR);
+        QTest::newRow("copied box, over all") << u"777"_qs << true << u"40200 "_qs << u"0200"_qs << int(HR);
+        QTest::newRow("input register, over all") << u"777"_qs << true << u"30200 "_qs << u"0200"_qs << int(IR);
+        QTest::newRow("coil, over all") << u"777"_qs << true << u"012345"_qs << u"12345"_qs << int(CS);
+        // A text that begins otherwise is digits, as at the caret.
+        QTest::newRow("other table's address, over all") << u""_qs << true << u"30200"_qs << u"30200"_qs << int(HR);
+        QTest::newRow("too long, over all") << u"777"_qs << true << u"123456"_qs << u"777"_qs << int(HR);
+        QTest::newRow("too long behind the prefix, over all") << u"777"_qs << true << u"4123456"_qs << u"777"_qs << int(HR);
+        QTest::newRow("blank inside, over all") << u"777"_qs << true << u"40 2 "_qs << u"0 2"_qs << int(HR);
     }
 
     void addressTakesAPasteWholeOrNotAtAll()
@@ -626,17 +638,46 @@ private slots:
         QFETCH(bool, overAll);
         QFETCH(QString, brought);
         QFETCH(QString, typed);
+        QFETCH(int, table);
         Run([&] {
+            Pick(dlg->cboModbusFunction, table);
             TMaskedAddressEdit *e = dlg->txtAddress;
             for (bool drop : {false, true}) {
-                if (drop && overAll) continue;
                 Type(e, before);
-                if (overAll) e->selectAll();
-                if (drop) DropInto(e, brought, e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+                if (overAll && !drop) e->selectAll();
+                QPoint at = e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+                if (overAll) {
+                    while (e->cursorPositionAt(at) > 0 && at.x() > 0) at.rx()--;   // onto the prefix
+                    QCOMPARE(e->cursorPositionAt(at), 0);
+                }
+                if (drop) DropInto(e, brought, at);
                 else PasteInto(e, brought, false);
                 QCOMPARE(QString::fromStdString(e->Typed()), typed);
             }
         });
+    }
+
+    // An address pasted as the box shows it is the address typed behind the prefix.
+    void addressPastedWholeIsTheTypedAddress()
+    {
+        std::vector<int> addresses;
+        for (bool pasted : {false, true}) {
+            const int r = Run([&] {
+                FillSerial(*dlg);
+                if (pasted) {
+                    dlg->txtAddress->selectAll();
+                    PasteInto(dlg->txtAddress, u"40200 "_qs, false);
+                } else {
+                    Type(dlg->txtAddress, u"0200"_qs);
+                }
+                QCOMPARE(dlg->txtAddress->text(), u"40200"_qs);
+                QTest::mouseClick(dlg->btnOk, Qt::LeftButton);
+            });
+            QCOMPARE(r, int(QDialog::Accepted));
+            QCOMPARE(dlg->Tag.RegTable, uint8_t(HR));
+            addresses.push_back(dlg->Tag.Address);
+        }
+        QCOMPARE(addresses, (std::vector<int>{200, 200}));
     }
 
     void veltoInput()

@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimeEdit>
+#include <QScopeGuard>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -509,13 +510,32 @@ private slots:
         };
         // An address control whose four boxes are empty says so in its own words.
         const std::string empty = "Must include exactly 3 dots! []";
-        const std::vector<Step> steps = {
+        const auto check = [this](const std::vector<Step> &steps) {
+            for (const Step &s : steps) {
+                s.fix();
+                boxes->Clear();
+                dlg().btnOk->click();
+                QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
+                QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
+                QCOMPARE(dlg().pgeProperties->currentWidget(), s.page);
+                QVERIFY2(Focused(s.focus), s.text.c_str());
+                QVERIFY(dlg().isVisible());
+            }
+        };
+        check({
             {[this]() { dlg().txtIPAddress->SetText(""); }, empty, dlg().tabNetwork, dlg().txtIPAddress},
             // A loopback address is no host either.
             {[this]() { dlg().txtIPAddress->SetText("127.0.0.2"); }, "Not valid IP Address.", dlg().tabNetwork,
              dlg().txtIPAddress},
+            // The netmask is sent as typed, but never empty.
             {[this]() {
                  dlg().txtIPAddress->SetText("10.1.2.3");
+                 dlg().txtNetmask->SetText("");
+                 dlg().pgeProperties->setCurrentWidget(dlg().tabSNMP);
+             },
+             empty, dlg().tabNetwork, dlg().txtNetmask},
+            {[this]() {
+                 dlg().txtNetmask->SetText("255.0.0.0");
                  dlg().pgeProperties->setCurrentWidget(dlg().TabLog);
              },
              "Not valid Manager IP Address.", dlg().tabSNMP, dlg().txtSNMPAddress},
@@ -535,17 +555,8 @@ private slots:
             {[this]() { dlg().txtFstDns->SetText(""); }, empty, dlg().tabNetwork, dlg().txtFstDns},
             {[this]() { dlg().txtFstDns->SetText("0.0.0.0"); }, "Not valid DNS Server Address.", dlg().tabNetwork,
              dlg().txtSndDns},
-        };
-        for (const Step &s : steps) {
-            s.fix();
-            boxes->Clear();
-            dlg().btnOk->click();
-            QCOMPARE(Texts(), (std::vector<std::string>{s.text}));
-            QCOMPARE(boxes->Shown().front().Kind, MsgKind::Error);
-            QCOMPARE(dlg().pgeProperties->currentWidget(), s.page);
-            QVERIFY2(Focused(s.focus), s.text.c_str());
-            QVERIFY(dlg().isVisible());
-        }
+        });
+        if (QTest::currentTestFailed()) return;
         QCOMPARE(prompts, 0);
         // All valid now: the password is asked for; Cancel leaves the dialog open, nothing sent.
         dlg().txtSndDns->SetText("10.1.1.1");
@@ -555,6 +566,29 @@ private slots:
         QVERIFY(Texts().empty());
         QVERIFY(dlg().isVisible());
         QVERIFY(Bodies().isEmpty());
+
+        // The same for the discovery datagram of a device not yet addressed.
+        dlg().reject();
+        QVERIFY(Open(kMacC));
+        ClearRecords();
+        dlg().chkEnableDHCP->click();
+        dlg().txtIPAddress->SetText("10.1.2.3");
+        check({
+            {[this]() { dlg().txtNetmask->SetText(""); }, empty, dlg().tabNetwork, dlg().txtNetmask},
+            {[this]() {
+                 dlg().txtNetmask->SetText("0.0.0.0");
+                 dlg().txtGateway->SetText("");
+             },
+             empty, dlg().tabNetwork, dlg().txtGateway},
+        });
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(prompts, 0);
+        QVERIFY(Bodies(QStringLiteral("udp")).isEmpty());
+        // A netmask that is not empty goes as it stands.
+        dlg().txtGateway->SetText("10.1.2.1");
+        Press(dlg().btnOk, QStringLiteral("admin"));
+        QCOMPARE(Bodies(QStringLiteral("udp")),
+                 (QList<QByteArray>{"CONFIG(admin,00-11-22-33-44-03,10.1.2.3,0.0.0.0,10.1.2.1,velto-new)"}));
     }
 
     // A text typed for the device that would reach it changed ("/" has no code in a message, a
@@ -771,6 +805,46 @@ private slots:
         QCOMPARE(page.dteTime->text(), QStringLiteral("14:07:09"));
         QVERIFY(page.dteDate->calendarWidget());
         QCOMPARE(page.dteDate->calendarWidget()->locale().zeroDigit(), QStringLiteral("0"));
+    }
+
+    // Typed with the digits of the user's keyboard, the clock takes the value the ASCII keys give.
+    void dateAndTimeTakeKeyboardDigits_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("zero");   // the keyboard's digit 0
+        QTest::newRow("ar_EG") << QStringLiteral("ar_EG") << 0x0660;
+        QTest::newRow("fa_IR") << QStringLiteral("fa_IR") << 0x06F0;
+        QTest::newRow("C") << QStringLiteral("C") << int('0');
+    }
+
+    void dateAndTimeTakeKeyboardDigits()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, zero);
+        const QLocale old;
+        QLocale::setDefault(QLocale(locale));
+        const auto restore = qScopeGuard([old]() { QLocale::setDefault(old); });
+        delete frmProperties;
+        frmProperties = new TfrmProperties(form);
+        frmProperties->installEventFilter(this);
+        QVERIFY(Open(kMacA));
+        dlg().pgeProperties->setCurrentWidget(dlg().tabTime);
+        ClearRecords();
+        const auto type = [zero](QDateTimeEdit *e, const char *digits) {
+            e->setFocus();
+            e->setSelectedSection(e->sectionAt(0));
+            for (const char *d = digits; *d; ++d) {
+                const QChar key(char16_t(zero + (*d - '0')));
+                QTest::sendKeyEvent(QTest::Click, e, Qt::Key(key.unicode()), QString(key), Qt::NoModifier);
+            }
+        };
+        QCOMPARE(dlg().dteDate->date(), QDate(2007, 3, 5));   // the device's clock
+        type(dlg().dteDate, "17081999");
+        type(dlg().dteTime, "081502");
+        QCOMPARE(dlg().dteDate->date(), QDate(1999, 8, 17));
+        QCOMPARE(dlg().dteTime->time(), QTime(8, 15, 2));
+        dlg().btnSetDateTime->click();
+        QCOMPARE(Bodies(), (QList<QByteArray>{"SETTIME(TIME=17081999081502,);"}));
     }
 
     void logBounds()
