@@ -83,19 +83,20 @@ std::string Duration(int ms)
     return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
 }
 
-// Reads until `count` bytes or the end, however little the system said the file holds. A pipe that
-// trickles is never silent for long, so the whole read has a deadline of its own.
+// Reads until `count` bytes or the end, however little the system said the file holds. A regular
+// file ends by itself, however slow its disk. A pipe that trickles is never silent for long, so a
+// pipe's whole read has a deadline of its own.
 std::string ReadAtMost(int fd, const std::string &path, size_t count, const ReadWaits &waits)
 {
     std::string data;
     const bool pipe = (::fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waits.totalMs);
     while (data.size() < count) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) Fail("Cannot read file", path, "It did not end within " + Duration(waits.totalMs) + ".");
         // A pipe shows its end only once a writer has come and gone; until then it may stay silent.
         if (pipe) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0) Fail("Cannot read file", path, "It did not end within " + Duration(waits.totalMs) + ".");
             pollfd p{fd, POLLIN, 0};
             const int ready = ::poll(&p, 1, int(std::min<long long>(left, waits.silenceMs)));
             if (ready < 0 && errno == EINTR) continue;

@@ -23,7 +23,8 @@ bool FileExists(const std::string &path);                 // a regular file
 // user may not enter.
 bool FileFound(const std::string &path);
 int64_t FileSize(const std::string &path);                // -1 when it cannot be found
-// How long a read may wait: for the next bytes of a named pipe, and for its end in all.
+// How long a read from a named pipe may wait: for its next bytes, and for its end in all. A regular
+// file is read to its end.
 struct ReadWaits {
     int silenceMs = 5000;
     int totalMs = 30000;
@@ -31,7 +32,7 @@ struct ReadWaits {
 // The whole file, read up to the document limit whatever size the system reports: a file holding
 // more raises the too-large failure. Only regular files and named pipes are read; anything else (a
 // folder, a terminal, a serial port) is refused at once, naming the path (and the file a link leads
-// to). Read failures, a read that outlasts its waits among them, raise
+// to). Read failures, a pipe's read that outlasts its waits among them, raise
 // "Cannot read file "<path>". <reason>".
 std::string ReadFileBytes(const std::string &path, const ReadWaits &waits = {});
 // At most `count` bytes from the start of the file; raises EFileError.

@@ -483,6 +483,10 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
               "Cannot read file \"" + dir.file("trickle") + "\". It did not end within 1500 milliseconds.");
     done = true;
     trickle.join();
+    // A regular file ends by itself: however slow its disk, no deadline cuts it.
+    const std::string site = dir.write("site.kws", std::string(300000, 's'));
+    EXPECT_EQ(ReadFileBytes(site, ReadWaits{100, 0}).size(), 300000u);
+    EXPECT_EQ(ReadFileHead(site, 70000, ReadWaits{100, 0}).size(), 70000u);
     // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
     const std::string kallsyms = "/proc/kallsyms";
     std::ifstream probe(kallsyms, std::ios::binary);
