@@ -1,5 +1,6 @@
 #include "FileUtils.h"
 
+#include "PathWalk.h"
 #include "StrUtils.h"
 
 #include <algorithm>
@@ -9,12 +10,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/magic.h>
 #include <poll.h>
-#include <utility>
-#include <vector>
+#include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -36,22 +38,6 @@ std::string Reason() { return std::strerror(errno); }
                      std::to_string(kMaxDocumentFileSize) + " bytes) are not opened.");
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 std::string NotRegular(const struct stat &st, const std::string &requested, const std::string &path)
 {
     const std::string kind = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
@@ -62,8 +48,17 @@ std::string NotRegular(const struct stat &st, const std::string &requested, cons
 // Only files and named pipes are read: a terminal or a serial port may stay silent for ever.
 bool Readable(const struct stat &st) { return S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode); }
 
+// Another user's link in a sticky folder is refused as the kernel refuses it where its guard is on,
+// and named with the file it leads to.
+void CheckLinkForReading(const std::string &path)
+{
+    if (const HeldPath at = HoldPath(path, LinkRule::LastLink); !at.refusal.empty())
+        Fail("Cannot open file", path, at.refusal);
+}
+
 int OpenForReading(const std::string &path)
 {
+    CheckLinkForReading(path);
     if (!MayReadFile(path)) Fail("Cannot open file", path, std::strerror(EACCES));
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && !Readable(st)) Fail("Cannot open file", path, NotRegular(st, path, LinkTarget(path)));
@@ -83,19 +78,20 @@ std::string Duration(int ms)
     return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
 }
 
-// Reads until `count` bytes or the end, however little the system said the file holds. A pipe that
-// trickles is never silent for long, so the whole read has a deadline of its own.
+// Reads until `count` bytes or the end, however little the system said the file holds. A regular
+// file ends by itself, however slow its disk. A pipe that trickles is never silent for long, so a
+// pipe's whole read has a deadline of its own.
 std::string ReadAtMost(int fd, const std::string &path, size_t count, const ReadWaits &waits)
 {
     std::string data;
     const bool pipe = (::fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waits.totalMs);
     while (data.size() < count) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) Fail("Cannot read file", path, "It did not end within " + Duration(waits.totalMs) + ".");
         // A pipe shows its end only once a writer has come and gone; until then it may stay silent.
         if (pipe) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0) Fail("Cannot read file", path, "It did not end within " + Duration(waits.totalMs) + ".");
             pollfd p{fd, POLLIN, 0};
             const int ready = ::poll(&p, 1, int(std::min<long long>(left, waits.silenceMs)));
             if (ready < 0 && errno == EINTR) continue;
@@ -128,65 +124,6 @@ bool WriteAll(int fd, const std::string &bytes)
         done += size_t(n);
     }
     return true;
-}
-
-// The kernel follows a link in a sticky folder that all may write (/tmp) only for the link's owner
-// or when the folder's owner owns it too; otherwise another user's link could aim our write anywhere.
-bool MayFollow(const std::string &link, const struct stat &linkStat)
-{
-    if (linkStat.st_uid == ::geteuid()) return true;
-    const std::string dir = ExtractFilePath(link);
-    struct stat folder;
-    if (::stat(dir.empty() ? "." : dir.c_str(), &folder) != 0) return false;
-    const mode_t shared = S_ISVTX | S_IWOTH;
-    return (folder.st_mode & shared) != shared || folder.st_uid == linkStat.st_uid;
-}
-
-// Puts the names along `path` on `rest` so that the first comes off the back first.
-void PushComponents(const std::string &path, std::vector<std::string> &rest)
-{
-    size_t to = path.size();
-    while (to > 0) {
-        const size_t slash = path.rfind('/', to - 1);
-        const size_t at = slash == std::string::npos ? 0 : slash + 1;
-        if (to > at) rest.push_back(path.substr(at, to - at));
-        if (slash == std::string::npos) break;
-        to = slash;
-    }
-}
-
-// Resolves every link along `requested`, its folders' as well as its own, as the kernel would;
-// empty, or why it stops. `end` is `requested` itself where no link is met.
-std::string FollowLinks(const std::string &requested, std::string &end)
-{
-    end = requested;
-    std::vector<std::string> rest;   // the components still to walk, the next one last
-    PushComponents(requested, rest);
-    std::string done = !requested.empty() && requested[0] == '/' ? "/" : "";
-    bool followed = false;
-    for (int hops = 0; !rest.empty();) {
-        const std::string step = done + (done.empty() || done.back() == '/' ? "" : "/") + rest.back();
-        rest.pop_back();
-        struct stat st;
-        if (::lstat(step.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            done = step;
-            continue;
-        }
-        if (++hops > 40) return std::strerror(ELOOP);
-        if (!MayFollow(step, st)) {
-            const std::string why = " another user's link in a folder that all may write, which is not followed.";
-            return step == requested ? "It is" + why : "It leads through \"" + step + "\"," + why;
-        }
-        std::string target(size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        const ssize_t n = ::readlink(step.c_str(), target.data(), target.size());
-        if (n < 0) return Reason();
-        target.resize(size_t(n));
-        followed = true;
-        if (!target.empty() && target[0] == '/') done = "/";
-        PushComponents(target, rest);
-    }
-    if (followed) end = done;
-    return "";
 }
 
 // The process's umask, read without changing it: other threads may be creating files meanwhile.
@@ -232,41 +169,92 @@ bool OverwritesInPlace(int fd)
 // Group and others lose the read and write bits the caller withholds from them.
 mode_t KeptMode(mode_t mode, unsigned newFileMode) { return mode & 07777 & ~(mode_t(~newFileMode) & 0066); }
 
-// The new content into the file itself, for a folder that takes no temporary file. `folderWhy` is
-// why the temporary file could not be made. The file must stay byte-equal when the write cannot
-// finish, so the room for the new content is reserved before its first byte goes in, and a file
-// that must be private is made so before it holds anything new; where either is impossible,
-// nothing is written.
-void WriteInPlace(const std::string &requested, const std::string &path, const std::string &bytes,
-                  unsigned newFileMode, const std::string &folderWhy)
+// Whether the user may change the file's mode: its owner, or a process with CAP_FOWNER. Asked of
+// the process, not tried on the file: setting even the mode a file has is a change (it drops the
+// setgid bit of a file whose group the user is not in, and touches the file).
+bool MayChangeMode(const struct stat &st)
+{
+    if (st.st_uid == ::geteuid()) return true;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3] = {};
+    if (::syscall(SYS_capget, &header, caps) != 0) return ::geteuid() == 0;
+    return (caps[CAP_TO_INDEX(CAP_FOWNER)].effective & CAP_TO_MASK(CAP_FOWNER)) != 0;
+}
+
+// The system's reason why the user may not write `name` in the held folder, 0 where they may.
+int WriteRefusalAt(int folder, const std::string &name, const struct stat &st)
+{
+    if (::geteuid() == 0 && (st.st_mode & 0222) == 0) return EACCES;
+    // Root passes the permission check, but not a read-only file system.
+    return ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+// A new file only the user may read, under a name no file in the folder has (mkstemp's, made in
+// the held folder); -1 with errno set where it cannot be made.
+int MakeTemporary(int folder, const std::string &prefix, std::string &name)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (::getrandom(random, sizeof random, GRND_NONBLOCK) != ssize_t(sizeof random)) {
+            const auto ticks = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) + unsigned(attempt);
+            for (size_t i = 0; i < sizeof random; ++i) random[i] = (unsigned char)(ticks >> (8 * i));
+        }
+        name = prefix;
+        for (unsigned char r : random) name += letters[r % (sizeof letters - 1)];
+        const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The new content into the file itself, for a folder that takes no temporary file or no rename over
+// the file. `notReplaced` says why it was not replaced. The file must stay byte-equal when the write
+// cannot finish, so the room for the new content is reserved before its first byte goes in, and a
+// file that must be private is made so before it holds anything new; where either is impossible,
+// nothing is written, and a reservation that was refused part-way is given back.
+void WriteInPlace(const std::string &requested, const HeldPath &at, const std::string &bytes, unsigned newFileMode,
+                  const std::string &notReplaced)
 {
     const auto refuse = [&](const std::string &why) {
-        Fail("Cannot write file", requested,
-             "No temporary file can be made beside it (" + folderWhy + "), and " + why);
+        Fail("Cannot write file", requested, notReplaced + ", and " + why);
     };
-    Fd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) Fail("Cannot write file", requested, Reason());
+    // Every look comes before the open for writing: on an overlay that open alone copies the file up.
+    Fd look(::openat(at.folder.get(), at.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0) Fail("Cannot write file", requested, Reason());
-    if (!S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, path));
-    // Every check comes before the first change, the mode's included: a refused write changes nothing.
+    if (look.get() < 0 || ::fstat(look.get(), &st) != 0) Fail("Cannot write file", requested, Reason());
+    if (!S_ISREG(st.st_mode))
+        Fail("Cannot write file", requested, NotRegular(st, requested, at.linked ? at.resolved : requested));
     const mode_t mode = KeptMode(st.st_mode, newFileMode);
     const bool makePrivate = mode != (st.st_mode & 07777);
-    // Setting the mode it has is refused exactly where setting another would be, and changes nothing.
-    if (makePrivate && ::fchmod(fd.get(), st.st_mode & 07777) != 0)
-        refuse("the file, readable by other users, cannot be made private: " + Reason() + ".");
+    if (makePrivate && !MayChangeMode(st))
+        refuse("the file, readable by other users, cannot be made private: " + std::string(std::strerror(EPERM)) + ".");
     if (!WithinFileSizeLimit(bytes.size())) refuse("it cannot be written in place: " + std::string(std::strerror(EFBIG)) + ".");
-    if (!OverwritesInPlace(fd.get()))
+    if (!OverwritesInPlace(look.get()))
         refuse("its file system is not known to keep the old content while it is written in place.");
+    Fd fd(::openat(at.folder.get(), at.name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat now;
+    if (fd.get() < 0 || ::fstat(fd.get(), &now) != 0) Fail("Cannot write file", requested, Reason());
+    if (now.st_dev != st.st_dev || now.st_ino != st.st_ino)
+        Fail("Cannot write file", requested, "Another file took its place while it was being saved.");
+    // ext4 keeps the blocks of a reservation that failed part-way; cutting the file to its own length
+    // gives them back.
+    const auto refuseReserved = [&](const std::string &why) {
+        struct stat reserved;
+        if (::fstat(fd.get(), &reserved) == 0 && reserved.st_blocks > now.st_blocks) {
+            const int cut = ::ftruncate(fd.get(), now.st_size);
+            (void)cut;   // where it cannot be given back, the refusal stands all the same
+        }
+        refuse(why);
+    };
     // Blocks beyond the end are taken without changing the file's length, so a failure leaves it whole.
     if (!bytes.empty() && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0) {
         const int e = errno;
-        if (e == EOPNOTSUPP || e == ENOSYS)
-            refuse("its file system cannot reserve the room to write it in place.");
-        refuse("there is no room to write it in place: " + std::string(std::strerror(e)) + ".");
+        if (e == EOPNOTSUPP || e == ENOSYS) refuseReserved("its file system cannot reserve the room to write it in place.");
+        refuseReserved("there is no room to write it in place: " + std::string(std::strerror(e)) + ".");
     }
     if (makePrivate && ::fchmod(fd.get(), mode) != 0)
-        refuse("the file, readable by other users, cannot be made private: " + Reason() + ".");
+        refuseReserved("the file, readable by other users, cannot be made private: " + Reason() + ".");
     if (!WriteAll(fd.get(), bytes) || ::ftruncate(fd.get(), off_t(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
         Fail("Cannot write file", requested, Reason());
     if (::close(fd.release()) != 0) Fail("Cannot write file", requested, Reason());
@@ -285,8 +273,10 @@ bool FileFound(const std::string &path)
     struct stat st;
     if (path.empty()) return false;
     if (::stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
-    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP) return false;
-    Fail("Cannot open file", path, Reason());
+    const int e = errno;
+    if (e == ENOENT || e == ENOTDIR || e == ELOOP) return false;
+    CheckLinkForReading(path);
+    Fail("Cannot open file", path, std::strerror(e));
 }
 
 int64_t FileSize(const std::string &path)
@@ -345,30 +335,40 @@ std::string LinkTarget(const std::string &path)
 {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::string end;
-    return FollowLinks(path, end).empty() ? end : path;
+    const HeldPath at = HoldPath(path, LinkRule::EveryLink);
+    return at.refusal.empty() && at.error != ELOOP ? at.resolved : path;
 }
+
+std::function<void()> g_heldFolderHook;
 
 void WriteFileAtomic(const std::string &requested, const std::string &bytes, unsigned newFileMode)
 {
-    // Saving through a link writes the file it points to and keeps the link.
-    std::string path;
-    if (const std::string why = FollowLinks(requested, path); !why.empty()) Fail("Cannot write file", requested, why);
+    // Saving through a link writes the file it points to and keeps the link. Every folder on the way
+    // is held by its descriptor, and all that follows is done in the last one: renaming a folder
+    // along the path meanwhile cannot move the write elsewhere.
+    const HeldPath at = HoldPath(requested, LinkRule::EveryLink);
+    if (!at.refusal.empty()) Fail("Cannot write file", requested, at.refusal);
+    if (at.error) Fail(at.error == ENOENT ? "Cannot create file" : "Cannot write file", requested, std::strerror(at.error));
+    if (g_heldFolderHook) g_heldFolderHook();
+    const int folder = at.folder.get();
+    const std::string shown = at.linked ? at.resolved : requested;
     struct stat st;
-    const bool exists = ::lstat(path.c_str(), &st) == 0;
+    const bool exists = ::fstatat(folder, at.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT) Fail("Cannot write file", requested, Reason());
-    if (exists && !S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, path));
-    if (exists) CheckMayWriteFile(requested);
+    if (exists && !S_ISREG(st.st_mode)) Fail("Cannot write file", requested, NotRegular(st, requested, shown));
+    if (exists) {
+        if (const int e = WriteRefusalAt(folder, at.name, st)) Fail("Cannot create file", requested, std::strerror(e));
+    }
     // Past the limit a write stops part-way (and the signal it raises would end the program).
     if (!WithinFileSizeLimit(bytes.size())) Fail("Cannot write file", requested, std::strerror(EFBIG));
-    const std::string dir = ExtractFilePath(path);
     // The temporary name must fit where the file's own name fits (255 bytes on most file systems).
-    const std::string stem = Utf8Prefix(ExtractFileName(path), 200);
-    std::string tmp = (dir.empty() ? std::string("./") : dir) + "." + stem + ".XXXXXX";
-    Fd fd(::mkstemp(tmp.data()));
+    std::string tmp;
+    Fd fd(MakeTemporary(folder, "." + Utf8Prefix(at.name, 200) + ".", tmp));
     if (fd.get() < 0) {
         // A folder the user may not write; any other failure keeps the file as it is.
-        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(requested, path, bytes, newFileMode, Reason());
+        if (exists && (errno == EACCES || errno == EPERM))
+            return WriteInPlace(requested, at, bytes, newFileMode,
+                                "No temporary file can be made beside it (" + Reason() + ")");
         Fail("Cannot create file", requested, Reason());
     }
     std::string why;
@@ -386,22 +386,27 @@ void WriteFileAtomic(const std::string &requested, const std::string &bytes, uns
     }
     ::fchmod(fd.get(), mode);
     if (::close(fd.release()) != 0 && why.empty()) why = Reason();
-    if (why.empty() && ::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (why.empty() && ::renameat(folder, tmp.c_str(), folder, at.name.c_str()) != 0) {
         const int e = errno;
         // A sticky folder lets no one but the owner replace the file; its content may still be written.
         if (exists && (e == EPERM || e == EACCES)) {
-            ::unlink(tmp.c_str());
-            return WriteInPlace(requested, path, bytes, newFileMode, std::strerror(e));
+            ::unlinkat(folder, tmp.c_str(), 0);
+            struct stat dir;
+            const bool sticky = ::fstat(folder, &dir) == 0 && (dir.st_mode & S_ISVTX) && st.st_uid != ::geteuid();
+            return WriteInPlace(requested, at, bytes, newFileMode,
+                                (sticky ? "Only its owner, another user, may replace it in this sticky folder ("
+                                        : "It cannot be replaced by a new file (") +
+                                    std::string(std::strerror(e)) + ")");
         }
         why = std::strerror(e);
     }
     if (!why.empty()) {
-        ::unlink(tmp.c_str());
+        ::unlinkat(folder, tmp.c_str(), 0);
         Fail("Cannot write file", requested, why);
     }
     // The rename lives in the folder: until the folder is on disk a power cut can undo it.
-    Fd folder(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0 && ::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS)
+    Fd flush(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (flush.get() >= 0 && ::fsync(flush.get()) != 0 && errno != EINVAL && errno != EROFS)
         Fail("Cannot write file", requested, "It was replaced, but its folder could not be written to disk: " + Reason());
 }
 

@@ -15,12 +15,14 @@
 #include <iterator>
 #include <fcntl.h>
 #include <functional>
+#include <grp.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
@@ -255,9 +257,11 @@ TEST(FileWrites, UnwritableFolderWritesTheFileInPlace)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sticky), {}), 1);
 }
 
-// Where the new content must go into the file itself, a write that cannot finish leaves the file
-// byte-equal: its room is reserved and a private file made private before any byte changes; a
-// size limit is seen before the first write (whose signal would end the program).
+// Where the new content must go into the file itself, a write that cannot finish leaves no trace:
+// the file stays byte-equal with its mode, no file is added, the room a reservation took is given
+// back, and an overlay's file is not copied up. Its room is reserved and a private file made
+// private before any byte changes; a size limit is seen before the first write (whose signal would
+// end the program).
 TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root: a mount and a second user";
@@ -266,10 +270,17 @@ TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
     const std::string mnt = dir.path() + "full/";
     ASSERT_EQ(::mkdir(mnt.c_str(), 0755), 0);
     const std::string file = mnt + "vxt.ini";
+    const std::string layers = dir.path() + "layers/";
     std::string old, fresh;
     for (int i = 0; old.size() < 40000; ++i) old += "OLD=" + std::to_string(i) + "\r\n";
     for (int i = 0; fresh.size() < 120000; ++i) fresh += "NEW=" + std::to_string(i) + "\r\n";
     const std::string noTemp = "No temporary file can be made beside it (Permission denied), and ";
+    const std::string notOverwritten = "its file system is not known to keep the old content while it is written in place.";
+    enum class Disk {
+        Tmpfs,     // 64 KB: the old file takes 10 of its 16 pages
+        Overlay,   // room to spare, the old file in the lower layer
+        Ext4,      // 40 KB free, where a reservation refused part-way keeps what it took
+    };
     struct Case {
         const char *name;
         mode_t folderMode;
@@ -278,7 +289,8 @@ TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
         unsigned asked;
         rlim_t sizeLimit;   // 0: none
         std::string reason;
-        bool overlay = false;   // the folder is an overlay's, with room to spare
+        Disk disk = Disk::Tmpfs;
+        gid_t group = gid_t(-1);   // -1: the owner's
     };
     const Case cases[] = {
         {"no room in place", 0755, kOtherUser, 0644, 0600, 0,
@@ -287,40 +299,78 @@ TEST(FileWrites, WriteThatCannotFinishLeavesTheFileAsItWas)
         {"size limit beside", 0777, kOtherUser, 0644, 0666, 65536, "File too large"},
         {"cannot be made private", 0755, 0, 0666, 0600, 0,
          noTemp + "the file, readable by other users, cannot be made private: Operation not permitted."},
-        {"overlay", 0755, kOtherUser, 0644, 0666, 0,
-         noTemp + "its file system is not known to keep the old content while it is written in place.", true},
+        {"setgid of another group", 0755, kOtherUser, 02644, 0600, 0,
+         noTemp + "there is no room to write it in place: No space left on device.", Disk::Tmpfs, 0},
+        {"overlay", 0755, kOtherUser, 0644, 0666, 0, noTemp + notOverwritten, Disk::Overlay},
+        {"another's file in a sticky overlay", 01777, 0, 0666, 0666, 0,
+         "Only its owner, another user, may replace it in this sticky folder (Operation not permitted), and " +
+             notOverwritten,
+         Disk::Overlay},
+        {"ext4 part-way", 0755, kOtherUser, 0644, 0666, 0,
+         noTemp + "there is no room to write it in place: No space left on device.", Disk::Ext4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
+        const gid_t group = c.group == gid_t(-1) ? c.owner : c.group;
         const std::string out = InChild(
             [&] {
-                if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                    (::mkdir(layers.c_str(), 0755) != 0 && errno != EEXIST) ||
+                    ::mount("tmpfs", layers.c_str(), "tmpfs", 0, "size=16m") != 0)
                     return false;
-                // 16 pages: the old file takes 10 of them.
-                if (!c.overlay) return ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k,mode=755") == 0;
-                const std::string layers = dir.path() + "layers/";
-                const std::string options = "lowerdir=" + layers + "lower,upperdir=" + layers + "upper,workdir=" + layers + "work";
-                return ::mkdir(layers.c_str(), 0755) == 0 && ::mount("tmpfs", layers.c_str(), "tmpfs", 0, "size=4m") == 0 &&
-                       ::mkdir((layers + "lower").c_str(), 0755) == 0 && ::mkdir((layers + "upper").c_str(), 0755) == 0 &&
-                       ::mkdir((layers + "work").c_str(), 0755) == 0 &&
+                if (c.disk == Disk::Tmpfs) return ::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k,mode=755") == 0;
+                if (c.disk == Disk::Ext4) {
+                    const std::string image = layers + "ext4.img";
+                    return ::close(::open(image.c_str(), O_CREAT | O_WRONLY, 0600)) == 0 &&
+                           ::truncate(image.c_str(), 4 << 20) == 0 &&
+                           std::system(("PATH=/usr/sbin:/sbin:$PATH mkfs.ext4 -q -m 0 -O ^has_journal " + image +
+                                        " >/dev/null 2>&1 && mount -o loop " + image + " " + mnt)
+                                           .c_str()) == 0;
+                }
+                const std::string options =
+                    "lowerdir=" + layers + "lower,upperdir=" + layers + "upper,workdir=" + layers + "work";
+                const std::string lower = layers + "lower/vxt.ini";
+                if (::mkdir((layers + "lower").c_str(), 0755) != 0 || ::mkdir((layers + "upper").c_str(), 0755) != 0 ||
+                    ::mkdir((layers + "work").c_str(), 0755) != 0)
+                    return false;
+                std::ofstream(lower, std::ios::binary) << old;
+                return ::chown(lower.c_str(), c.owner, group) == 0 && ::chmod(lower.c_str(), c.fileMode) == 0 &&
                        ::mount("overlay", mnt.c_str(), "overlay", 0, options.c_str()) == 0;
             },
             [&] {
-                std::ofstream(file, std::ios::binary) << old;
+                if (c.disk != Disk::Overlay) {
+                    std::ofstream(file, std::ios::binary) << old;
+                    if (::chown(file.c_str(), c.owner, group) != 0 || ::chmod(file.c_str(), c.fileMode) != 0)
+                        return std::string("no file");
+                }
+                struct statvfs room;
+                if (c.disk == Disk::Ext4) {
+                    const int filler = ::open((mnt + "filler").c_str(), O_CREAT | O_WRONLY, 0600);
+                    if (::statvfs(mnt.c_str(), &room) != 0 ||
+                        ::fallocate(filler, 0, 0, off_t(room.f_bavail * room.f_frsize) - 40960) != 0 || ::fsync(filler) != 0)
+                        return std::string("no filler");
+                    ::close(filler);
+                }
                 const rlimit limit{c.sizeLimit, c.sizeLimit};
-                if (::chmod(mnt.c_str(), c.folderMode) != 0 || ::chown(file.c_str(), c.owner, c.owner) != 0 ||
-                    ::chmod(file.c_str(), c.fileMode) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 ||
-                    (c.sizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
+                if (::chmod(mnt.c_str(), c.folderMode) != 0 || ::setgroups(0, nullptr) != 0 || ::setgid(kOtherUser) != 0 ||
+                    ::setuid(kOtherUser) != 0 || (c.sizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
                     return std::string("no set-up");
+                const auto files = [&] { return std::distance(std::filesystem::directory_iterator(mnt), {}); };
+                const auto before = files();
+                ::statvfs(mnt.c_str(), &room);
+                const auto free = room.f_bfree;
                 const std::string failure = FailureOf([&] { WriteFileAtomic(file, fresh, c.asked); });
                 std::ifstream in(file, std::ios::binary);
                 const std::string now(std::istreambuf_iterator<char>(in), {});
-                const auto files = std::distance(std::filesystem::directory_iterator(mnt), {});
+                ::statvfs(mnt.c_str(), &room);
                 return failure + "|" + (now == old ? "kept" : "changed") + "|" + std::to_string(ModeOf(file)) + "|" +
-                       std::to_string(files);
+                       (files() == before ? "no file added" : "a file added") + "|" +
+                       (room.f_bfree == free ? "room kept" : "room taken") +
+                       (Kind(layers + "upper/vxt.ini") == "none" ? "" : "|copied up");
             });
-        if (out == "child failed" && c.sizeLimit == 0) GTEST_SKIP() << "no mount namespace or overlay here";
-        EXPECT_EQ(out, "Cannot write file \"" + file + "\". " + c.reason + "|kept|" + std::to_string(c.fileMode) + "|1");
+        if (out == "child failed" && c.sizeLimit == 0) GTEST_SKIP() << "no mount namespace, overlay or ext4 here";
+        EXPECT_EQ(out, "Cannot write file \"" + file + "\". " + c.reason + "|kept|" + std::to_string(c.fileMode) +
+                           "|no file added|room kept");
     }
 }
 
@@ -362,8 +412,10 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
         ASSERT_EQ(::symlink(l.target.c_str(), (d + l.path).c_str()), 0);
         ASSERT_EQ(::lchown((d + l.path).c_str(), l.owner, l.owner), 0);
     }
-    const std::string refused = " another user's link in a folder that all may write, which is not followed.";
-    const std::string throughFolder = "It leads through \"" + d + "shared/folder\"," + refused;
+    const auto refused = [&](const std::string &target) {
+        return " another user's link to \"" + target + "\" in a folder that all may write, which is not followed.";
+    };
+    const std::string throughFolder = "It leads through \"" + d + "shared/folder\"," + refused(d + "private");
     struct Case {
         const char *path;
         std::string failure;
@@ -371,9 +423,9 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
         const char *kind = "link";   // what stands at the path afterwards ("" not looked at)
     };
     const Case cases[] = {
-        {"shared/others", "It is" + refused, ""},
-        {"shared/planted", "It is" + refused, ""},
-        {"chain", "It leads through \"" + d + "shared/others\"," + refused, ""},
+        {"shared/others", "It is" + refused(secret), ""},
+        {"shared/planted", "It is" + refused(d + "planted.vlt"), ""},
+        {"chain", "It leads through \"" + d + "shared/others\"," + refused(secret), ""},
         {"shared/mine", "", "mine.vlt"},
         {"open/others", "", "open.vlt"},
         {"notall/others", "", "open.vlt"},
@@ -399,10 +451,50 @@ TEST(FileWrites, OthersLinksInSharedFoldersAreNotFollowed)
         const bool named = *c.written && std::string(c.kind) == "link";
         EXPECT_EQ(LinkTarget(d + c.path), d + (named ? c.written : c.path));
     }
+    // A read is refused at the last link as the kernel refuses it, whether or not its guard is on,
+    // naming the file the link leads to; a folder's link on the way is followed, as the kernel does.
+    EXPECT_EQ(FailureOf([&] { ReadFileBytes(d + "chain"); }),
+              "Cannot open file \"" + d + "chain\". It leads through \"" + d + "shared/others\"," + refused(secret));
+    EXPECT_EQ(ReadFileBytes(d + "shared/folder/doc.vlt"), "root's document");
     EXPECT_EQ(dir.read("secret"), "root only");
     EXPECT_EQ(dir.read("private/doc.vlt"), "root's document");
     EXPECT_EQ(Kind(d + "planted.vlt"), "none");
     EXPECT_EQ(Kind(d + "private/new.vlt"), "none");
+}
+
+// The folder that was checked is the folder that is written. Swapped after the check for a link to
+// another folder, the other folder gets nothing, on either way of writing: the write lands in the
+// folder that was checked, wherever it now is.
+TEST(FileWrites, FolderSwappedAfterTheCheckGetsNothing)
+{
+    TestDir dir;
+    const std::string d = dir.path();
+    ASSERT_EQ(::chmod(d.c_str(), 0777), 0);
+    const std::pair<const char *, mode_t> ways[] = {{"beside", 0777}, {"in place", 0555}};
+    for (const auto &[way, folderMode] : ways) {
+        SCOPED_TRACE(way);
+        ASSERT_EQ(::mkdir((d + "work").c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir((d + "other").c_str(), 0755), 0);
+        GiveToPlainUser(dir.write("work/doc.vlt", "old"));
+        GiveToPlainUser(dir.write("other/doc.vlt", "the other folder's document"));
+        ASSERT_EQ(::chmod((d + "work").c_str(), folderMode), 0);
+        EXPECT_EQ(AsPlainUser([&] {
+                      g_heldFolderHook = [&] {
+                          if (::rename((d + "work").c_str(), (d + "moved").c_str()) != 0 ||
+                              ::symlink((d + "other").c_str(), (d + "work").c_str()) != 0)
+                              std::abort();
+                      };
+                      const std::string failure = FailureOf([&] { WriteFileAtomic(d + "work/doc.vlt", "new"); });
+                      g_heldFolderHook = nullptr;
+                      return failure;
+                  }),
+                  "");
+        EXPECT_EQ(dir.read("other/doc.vlt"), "the other folder's document");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d + "other"), {}), 1);
+        EXPECT_EQ(dir.read("moved/doc.vlt"), "new");
+        ::chmod((d + "moved").c_str(), 0755);
+        for (const char *name : {"work", "moved", "other"}) std::filesystem::remove_all(d + name);
+    }
 }
 
 // The refusal quotes the system's reason: a read-only file system is no missing permission.
@@ -483,6 +575,10 @@ TEST(FileReads, StopAtTheLimitWhateverSizeIsReported)
               "Cannot read file \"" + dir.file("trickle") + "\". It did not end within 1500 milliseconds.");
     done = true;
     trickle.join();
+    // A regular file ends by itself: however slow its disk, no deadline cuts it.
+    const std::string site = dir.write("site.kws", std::string(300000, 's'));
+    EXPECT_EQ(ReadFileBytes(site, ReadWaits{100, 0}).size(), 300000u);
+    EXPECT_EQ(ReadFileHead(site, 70000, ReadWaits{100, 0}).size(), 70000u);
     // The probes read a file of /proc (size 0, several MB here) no further than a document's limit.
     const std::string kallsyms = "/proc/kallsyms";
     std::ifstream probe(kallsyms, std::ios::binary);
@@ -512,11 +608,18 @@ TEST(FileReads, OnlyFilesAndPipesAreRead)
     std::strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
     ASSERT_EQ(::symlink(pts.c_str(), dir.file("to-terminal").c_str()), 0);
+    // A relative link climbing past the root; the target is named as the system resolves it.
+    std::string up = "../";
+    for (char c : dir.path()) up += c == '/' ? "../" : "";
+    ASSERT_EQ(::mkdir(dir.file("names").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink((up + pts.substr(1)).c_str(), dir.file("names/term").c_str()), 0);
 
     const std::pair<std::string, std::string> kinds[] = {
         {folder, "It is a folder."},
         {pts, "It is not a regular file."},
         {dir.file("to-terminal"), "It is a link to \"" + pts + "\", which is not a regular file."},
+        {dir.file("names/term"), "It is a link to \"" + pts + "\", which is not a regular file."},
+        {"names/term", "It is a link to \"" + pts + "\", which is not a regular file."},   // from the test's folder
         {"/dev/zero", "It is not a regular file."},
         {socketPath, "It is not a regular file."},
     };
@@ -529,7 +632,11 @@ TEST(FileReads, OnlyFilesAndPipesAreRead)
         for (size_t r = 0; r < std::size(readers); ++r) {
             SCOPED_TRACE(path + " reader " + std::to_string(r));
             // A reader that waits is ended by the alarm, and the test fails instead of hanging.
-            EXPECT_EQ(InChild([] { return ::alarm(10) == 0 || true; }, [&] { return FailureOf([&] { readers[r](path); }); }),
+            EXPECT_EQ(InChild([&] {
+                                  ::alarm(10);
+                                  return ::chdir(dir.path().c_str()) == 0;
+                              },
+                              [&] { return FailureOf([&] { readers[r](path); }); }),
                       "Cannot open file \"" + path + "\". " + why);
         }
     }
