@@ -65,7 +65,14 @@ TfrmGetTagConfig::TfrmGetTagConfig(QWidget *parent) : QDialog(parent)
 bool TfrmGetTagConfig::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                                       const TPacket &Request, TPacket &Reply)
 {
-    return Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply);
+    channelError_.clear();
+    return Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply, &channelError_);
+}
+
+std::string TfrmGetTagConfig::FailureText() const
+{
+    // A request that could not even be started says why, not that the device failed.
+    return channelError_.empty() ? "Error while obtaining Tags." : channelError_;
 }
 
 bool TfrmGetTagConfig::GetTagCount(int32_t &Count)
@@ -116,7 +123,7 @@ bool TfrmGetTagConfig::PoblateTagsList(std::string &ErrorText)
     ReportedCount = 0;
     int32_t count = 0;
     if (!GetTagCount(count)) {
-        ErrorText = "Error while obtaining Tags.";
+        ErrorText = FailureText();
         return false;
     }
     if (count <= 0) {
@@ -138,7 +145,7 @@ bool TfrmGetTagConfig::PoblateTagsList(std::string &ErrorText)
         std::string name;
         TTagKind kind = KindInteger;
         if (!GetTagConfig(i, name, kind)) {
-            ErrorText = "Error while obtaining Tags.";
+            ErrorText = FailureText();
             Downloading = false;
             btnStop->setText(QStringLiteral("Close"));
             return false;

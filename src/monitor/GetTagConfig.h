@@ -70,6 +70,11 @@ protected:
     void reject() override;
 
 private:
+    // The text of a failed download.
+    std::string FailureText() const;
+
+    // Why the last request could not be started; empty when it could.
+    std::string channelError_;
     // The reply of the last GETTAG, for the type the kind came from.
     bool lastKnownType_ = true;
     int32_t lastType_ = 0;

@@ -103,6 +103,8 @@ private:
     std::unique_ptr<THistoryChart> chart_;
     TChartRing ring_;
     bool inTick_ = false;
+    // Why the last request could not be started; empty when it could.
+    std::string channelError_;
     TOncePerShowing activation_;
 };
 

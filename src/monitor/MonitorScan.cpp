@@ -19,7 +19,8 @@ QColor Rgb(uint32_t rgb) { return QColor(int((rgb >> 16) & 0xFF), int((rgb >> 8)
 bool TfrmMonitor::SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                                  const TPacket &Request, TPacket &Reply)
 {
-    return Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply);
+    channelError_.clear();
+    return Channel.SendHTTPServer(IP, RemoteIP, Page, Request, Reply, &channelError_);
 }
 
 void TfrmMonitor::TimerScanTimer()
@@ -52,7 +53,8 @@ void TfrmMonitor::TimerScanTimer()
         break;
     }
     case TPollRequest::AlarmAck: {
-        const std::string error = AckReplyError(replied, reply);
+        // One that could not even be started says why, not that the device gave no answer.
+        const std::string error = channelError_.empty() ? AckReplyError(replied, reply) : channelError_;
         if (!error.empty()) ShowError(error);
         break;
     }

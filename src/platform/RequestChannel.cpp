@@ -8,6 +8,20 @@
 
 namespace vxt {
 
+namespace {
+
+// The system's reason under our own lead, so no window shows it bare.
+std::string NotStartedText(const std::string &reason)
+{
+    std::string text = "The request could not be started.";
+    if (reason.empty()) return text;
+    text += "\r\n" + reason;
+    if (text.back() != '.') text += '.';
+    return text;
+}
+
+}  // namespace
+
 TRequestChannel::TRequestChannel()
 {
     IdHTTPLocal.UseProxy = false;
@@ -61,7 +75,7 @@ bool TRequestChannel::SendHTTPServer(const std::string &IP, const std::string &R
         // A wait given up as the program ends: no reply came.
         return false;
     } catch (const std::exception &e) {
-        if (error) *error = e.what();
+        if (error) *error = NotStartedText(e.what());
         return false;
     }
     if (!r.Ok) return false;

@@ -26,8 +26,9 @@ public:
     // Posts Request to Page of the device on a worker while the UI keeps running: true with Reply
     // loaded when a reply came; false after any failure, with Reply untouched and nothing shown
     // (each owner reports a failure its own way). An exchange that could not be carried out at all
-    // (no worker to run it) leaves its reason in `error` when given; a request that found no device
-    // and the abandoned wait of an ending program leave it empty.
+    // (no worker to run it) leaves in `error`, when given, the text every window shows for it: that
+    // the request could not be started, and why. A request that found no device and the abandoned
+    // wait of an ending program leave it empty.
     bool SendHTTPServer(const std::string &IP, const std::string &RemoteIP, const std::string &Page,
                         const TPacket &Request, TPacket &Reply, std::string *error = nullptr) const;
 };

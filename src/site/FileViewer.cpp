@@ -64,7 +64,8 @@ void TfrmFileViewer::FormShow()
     mmoViewer->clear();
     setWindowTitle(QStringLiteral("File Viewer - ") + QShown(Title));
     if (!FileExists(FileName)) return;
-    // Whatever the file holds is shown as text; a zero byte would end the text early.
+    // Whatever the file holds is shown as text; a zero byte would end the text early. Valid UTF-8
+    // reads as such, anything else byte by byte.
     std::string bytes;
     try {
         bytes = ReadFileBytes(FileName);
@@ -73,7 +74,7 @@ void TfrmFileViewer::FormShow()
     }
     for (char &c : bytes)
         if (c == '\0') c = ' ';
-    mmoViewer->setPlainText(QStr(bytes));
+    mmoViewer->setPlainText(QShown(bytes));
 }
 
 }  // namespace vxt

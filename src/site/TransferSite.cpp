@@ -53,7 +53,7 @@ void AbandonIfEnding(TFtpClient &c)
 
 TfrmTransferSite::TfrmTransferSite(QWidget *parent)
     : QDialog(parent), workCount_(std::make_shared<std::atomic<int64_t>>(0)),
-      workPending_(std::make_shared<std::atomic<bool>>(false))
+      workPending_(std::make_shared<std::atomic<bool>>(false)), dataOpened_(std::make_shared<std::atomic<bool>>(false))
 {
     setObjectName(QStringLiteral("frmTransferSite"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -181,13 +181,14 @@ void TfrmTransferSite::FormActivate()
     if (started_ || !isVisible()) return;
     started_ = true;
     running_ = true;
-    uploadCut_ = false;
+    dataOpened_->store(false);
     Transfer();
     running_ = false;
     if (closeWhenDone_) {
         QDialog::done(QDialog::Rejected);
-        // The device keeps what it got before the cancel, a container cut short.
-        if (uploadCut_ && !Completed) ShowWarning(kUploadCanceled);
+        // The device keeps what it got before the cancel, a container cut short. Before the data
+        // connection opened, its file was not touched.
+        if (Direction == 1 && dataOpened_->load() && !Completed) ShowWarning(kUploadCanceled);
     }
 }
 
@@ -223,7 +224,10 @@ void TfrmTransferSite::ConfigureClient(TFtpClient &c)
     QPointer<TfrmTransferSite> self(this);
     auto count = workCount_;
     auto pending = workPending_;
-    c.OnWorkBegin = [self](TFtpWorkMode mode, int64_t expected) {
+    auto opened = dataOpened_;
+    c.OnWorkBegin = [self, opened](TFtpWorkMode mode, int64_t expected) {
+        // Noted here, on the worker: a cancel may come before the window hears of it.
+        opened->store(true);
         // The rate counts from when the bytes began to move, not from when the window got round to it.
         const auto began = std::chrono::steady_clock::now();
         QMetaObject::invokeMethod(
@@ -346,7 +350,6 @@ void TfrmTransferSite::btnCancelClick()
 {
     if (running_) {
         // The work stops on the worker; the dialog closes once the routine has returned.
-        uploadCut_ = uploadCut_ || (Direction == 1 && Transferring);
         Transferring = false;
         Canceled = true;
         closeWhenDone_ = true;

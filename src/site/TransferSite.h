@@ -78,10 +78,11 @@ private:
     bool started_ = false;      // the transfer of this showing has begun
     bool running_ = false;
     bool closeWhenDone_ = false;
-    bool uploadCut_ = false;    // cancelled while the upload ran
     bool escapeCloses_ = false;
     std::shared_ptr<std::atomic<int64_t>> workCount_;
     std::shared_ptr<std::atomic<bool>> workPending_;
+    // The transfer's data connection opened: from then on the device's file may be cut short.
+    std::shared_ptr<std::atomic<bool>> dataOpened_;
 };
 
 extern TfrmTransferSite *frmTransferSite;

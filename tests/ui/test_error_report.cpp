@@ -300,8 +300,8 @@ private slots:
         QTRY_COMPARE(boxes.Texts(), std::vector<std::string>{"Closing failed"});
     }
 
-    // An exchange that cannot be carried out at all is reported with its own reason, not as a
-    // device that did not answer.
+    // An exchange that cannot be carried out at all is reported as such with its own reason, not as
+    // a device that did not answer.
     void exchangeThatCannotStartShowsItsReason()
     {
         MessageBoxRecorder boxes;
@@ -309,7 +309,8 @@ private slots:
         TPacket request, reply;
         request.SetCommand("GETDEVICE");
         QVERIFY(!form->SendHTTPServer("127.0.0.1", "", "admpost.cgi", request, reply));
-        QCOMPARE(boxes.Texts(), std::vector<std::string>{"No thread can be started."});
+        QCOMPARE(boxes.Texts(),
+                 std::vector<std::string>{"The request could not be started.\r\nNo thread can be started."});
     }
 
     // A settings file that cannot be read leaves every request channel with the proxy it had.

@@ -3,6 +3,7 @@
 // every request ends within the window's time-out and the UI keeps running. The tag-list and
 // monitor tests cover a wrong or silent count, a wrong, dropped or failing tag, a wrong read, a
 // failing mailbox and acknowledge and a dropped write.
+#include "Blocking.h"
 #include "Emulator.h"
 #include "FaultCheck.h"
 #include "GetTagConfig.h"
@@ -21,7 +22,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
+#include <system_error>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -31,6 +34,10 @@ namespace {
 const QString kMB = QStringLiteral("00-11-22-33-44-01");
 const QString kTagsError = QStringLiteral("Error while obtaining Tags.");
 const QString kAckError = QStringLiteral("Alarm acknowledge error.");
+// A request whose worker cannot start, as on a system out of threads.
+const QString kNoWorker = QStringLiteral("no worker");
+const std::system_error kBusy(EAGAIN, std::generic_category());
+const QString kNotStarted = QStringLiteral("The request could not be started.\r\n") + QShown(kBusy.what()) + '.';
 enum { TagLevel = 1 };
 const int kTagCount = 8;
 
@@ -83,6 +90,10 @@ private:
     {
         if (fault == QStringLiteral("stopped")) {
             emu->stop();
+            return;
+        }
+        if (fault == kNoWorker) {
+            detail::FailNextWorkerStart(std::make_exception_ptr(kBusy));
             return;
         }
         const QString mode = fault == QStringLiteral("vanish") ? QStringLiteral("delay:5000") : fault;
@@ -189,6 +200,7 @@ private slots:
         QTest::newRow("10 MB tag 5") << "big" << "GETTAG" << 4 << kTagCount << 0;
         QTest::newRow("stopped device") << "stopped" << "" << 0 << 0 << 0;
         QTest::newRow("device vanishes at tag 6") << "vanish" << "GETTAG" << 5 << 5 << 0;
+        QTest::newRow("count that cannot start") << kNoWorker << "" << 0 << 0 << 0;
     }
 
     void tagList()
@@ -204,7 +216,7 @@ private slots:
         });
         Open();
         const bool whole = tags == kTagCount;
-        QCOMPARE(Shown(), whole ? QStringList{} : QStringList{kTagsError});
+        QCOMPARE(Shown(), whole ? QStringList{} : QStringList{fault == kNoWorker ? kNotStarted : kTagsError});
         QCOMPARE(frmGetTagConfig->result(), int(whole ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(frmGetTagConfig->TagCount, tags);
         QCOMPARE(mon->lstTags->rowCount(), tags);
@@ -290,6 +302,7 @@ private slots:
         QTest::newRow("acknowledge wrong command") << false << "wrong" << QStringList{} << 0;
         QTest::newRow("10 MB acknowledge reply") << false << "big" << QStringList{} << 0;
         QTest::newRow("acknowledge to a stopped device") << false << "stopped" << QStringList{kAckError} << 0;
+        QTest::newRow("acknowledge that cannot start") << false << kNoWorker << QStringList{kNotStarted} << 0;
     }
 
     void writeAndAcknowledge()
@@ -313,10 +326,12 @@ private slots:
             mon->btnAck->click();
             QVERIFY(mon->Tag.AckPending);
         }
+        // A worker that cannot start fails the next request: let it be the one of step 2.
+        if (fault == kNoWorker) Ticks(2);
         Apply(fault, write ? QStringLiteral("WRITE") : QStringLiteral("ALARMACK"), 0);
         boxes->Clear();
         watch.Start();
-        Ticks(3);
+        Ticks(fault == kNoWorker ? 1 : 3);
         watch.Stop();
         QCOMPARE(Shown(), texts);
         // Sent once, whatever came of it.

@@ -485,30 +485,40 @@ private slots:
     }
 
     // A cancelled upload leaves a cut container on the device and says so once the dialog has closed;
-    // a cancelled download leaves the device as it was.
+    // a cancelled download leaves the device as it was, and so does an upload cancelled before its
+    // data connection opened.
     void cancelMidTransfer_data()
     {
         QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("stalled");   // the command the device stops answering at
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("send") << 1 << QStringList{QString::fromLatin1(kUploadCanceled)};
-        QTest::newRow("get") << 0 << QStringList{};
+        QTest::newRow("send") << 1 << "STOR" << QStringList{QString::fromLatin1(kUploadCanceled)};
+        QTest::newRow("get") << 0 << "RETR" << QStringList{};
+        QTest::newRow("send, device silent after PORT") << 1 << "PORT" << QStringList{};
     }
 
     void cancelMidTransfer()
     {
         QFETCH(int, direction);
+        QFETCH(QString, stalled);
         QFETCH(QStringList, shown);
+        const bool beforeData = stalled == QStringLiteral("PORT");
         StartDevice();
         const QByteArray container = FullContainer(17);
         QVERIFY(device->setFile(container));
-        QVERIFY(device->fail(QStringLiteral("stall"), QString::fromLatin1(direction ? "STOR" : "RETR"), 300000));
-        std::string stream = direction ? container.toStdString() : std::string();
+        QVERIFY(device->fail(QStringLiteral("stall"), stalled, beforeData ? 0 : 300000));
+        std::string stream = direction ? FullContainer(23).toStdString() : std::string();
         bool clicked = false;
         bool visibleAtBox = true;
         boxes->OnShow = [&](const ShownBox &) { visibleAtBox = dlg->isVisible(); };
         const Outcome o = Run(uint8_t(direction), &stream, [&]() {
-            const QStringList words = dlg->lblProgress->text().split(QLatin1Char(' '));
-            if (clicked || words.size() < 2 || words[1].toLongLong() < 300000) return;
+            if (clicked) return;
+            if (beforeData) {
+                if (device->records(QStringLiteral("failure")).isEmpty()) return;
+            } else {
+                const QStringList words = dlg->lblProgress->text().split(QLatin1Char(' '));
+                if (words.size() < 2 || words[1].toLongLong() < 300000) return;
+            }
             clicked = true;
             QTest::mouseClick(dlg->btnCancel, Qt::LeftButton);
         });
@@ -521,6 +531,10 @@ private slots:
         if (!shown.isEmpty()) {
             QCOMPARE(boxes->Shown().front().Kind, MsgKind::Warning);
             QVERIFY(!visibleAtBox);
+        }
+        if (beforeData) {
+            QVERIFY(!device->lines().contains(QStringLiteral("STOR userpage.kws")));
+            QCOMPARE(device->file(), std::optional<QByteArray>(container));
         }
     }
 

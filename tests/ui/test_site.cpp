@@ -418,6 +418,33 @@ private slots:
         QCOMPARE(text.size(), 9);
     }
 
+    // A file that is valid UTF-8 reads as UTF-8; any other byte by byte, as Latin-1.
+    void viewReadsUtf8OrLatin1_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("UTF-8") << QByteArray("\xc3\xbc" "ber data") << QString::fromUtf8("\u00fcber data");
+        QTest::newRow("Latin-1") << QByteArray("\xfc") << QString::fromUtf8("\u00fc");
+        QTest::newRow("ASCII") << QByteArray("<p>plain</p>\n") << QStringLiteral("<p>plain</p>\n");
+        QTest::newRow("UTF-8 cut short") << QByteArray("ab\xe2\x82") << QString::fromUtf8("ab\u00e2\u0082");
+    }
+
+    void viewReadsUtf8OrLatin1()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        TMDISite *doc = NewSite();
+        doc->AddFiles({Write("page.txt", bytes.toStdString())});
+        Select(doc, 0);
+        QString text;
+        WhenModalOf<TfrmFileViewer>([&](TfrmFileViewer *v) {
+            text = v->mmoViewer->toPlainText();
+            v->btnClose->click();
+        });
+        form->WebSiteViewFileExecute();
+        QCOMPARE(text, shown);
+    }
+
     void removeAsksFirst()
     {
         TMDISite *doc = NewSite();
