@@ -607,6 +607,9 @@ void TMainForm::closeEvent(QCloseEvent *event)
             d->close();
         }
         event->accept();
+        // Now, not by the quit of the last window closed: a command whose answer came while the
+        // user was asked would go on meanwhile and open its next window.
+        if (hooks.EndProgram) hooks.EndProgram();
     });
     if (!asked) event->ignore();
 }

@@ -150,6 +150,8 @@ public:
     // Commands that windows of other libraries supply at start-up.
     struct Hooks {
         std::function<void(const TDeviceData &)> ShowTagMonitor;
+        // The close of this window was accepted: the program that shows it ends.
+        std::function<void()> EndProgram;
     } hooks;
 
 protected:

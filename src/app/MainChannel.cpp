@@ -1,4 +1,5 @@
 // The main window's request channel: one KProt message posted to the device, one reply back.
+#include "Blocking.h"
 #include "InfoMsg.h"
 #include "Main.h"
 #include "MsgBox.h"
@@ -28,6 +29,7 @@ bool TMainForm::SendHTTPServer(const std::string &IP, const std::string &RemoteI
 bool TMainForm::SendHTTPAdminServer(const std::string &Msg, const std::string &IP, const std::string &RemoteIP,
                                     const TPacket &Request, TPacket &Reply)
 {
+    if (ProgramEnding()) return false;   // no request starts: no banner for it either
     InfoMessage->Msg = Msg;
     InfoMessage->show();
     InfoMessage->raise();

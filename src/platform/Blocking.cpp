@@ -264,6 +264,16 @@ bool ProgramEnding() { return g_ending.load(); }
 
 const std::atomic<bool> *EndingFlag() { return &g_ending; }
 
+void EndProgram()
+{
+    g_ending = true;
+    if (!qApp) return;
+    InputFilter();   // clears the mark when the loop has ended
+    // At once, not as the posted quit of the last window closed, which a window shown meanwhile
+    // (the next step of a command whose answer came) cancels.
+    QCoreApplication::exit(0);
+}
+
 void KeepLiveDuringWait(QWidget *control, std::function<bool()> live)
 {
     if (control && qApp) InputFilter().Keep(control, std::move(live));

@@ -45,9 +45,12 @@ public:
     EWaitAbandoned() : std::runtime_error("the program is ending") {}
 };
 
-// True from the moment a wait found the application quitting until its event loop has ended: no
-// request starts and no message box shows meanwhile.
+// True from the moment the program was told to end (EndProgram, or a wait found the application
+// quitting) until its event loop has ended: no request starts and no message box shows meanwhile.
 bool ProgramEnding();
+// Ends the program now: the application's event loop quits and every wait under way is given up,
+// also one whose answer has come but whose command has not gone on yet.
+void EndProgram();
 // The same as a flag an exchange on a worker polls, so that it stops and the process can exit.
 const std::atomic<bool> *EndingFlag();
 
@@ -82,7 +85,8 @@ void FailNextWorkerStart(std::exception_ptr error);
 }  // namespace detail
 
 // Returns when `work` has finished; an exception it throws is re-thrown on the UI thread. Throws
-// EWaitAbandoned, without waiting for the work, when the program ends meanwhile.
+// EWaitAbandoned, without waiting for the work, when the program ends meanwhile, and also when the
+// work ended first: the command that waited must not go on once the program is ending.
 template <typename R>
 R RunAndWait(std::function<R()> work)
 {
@@ -150,6 +154,9 @@ R RunAndWait(std::function<R()> work)
             break;
         }
     }
+    // The answer may have come while a nested loop ran (the main window's close question) in which
+    // the program was then told to end.
+    if (ProgramEnding()) throw EWaitAbandoned();
     if (state->error) std::rethrow_exception(state->error);
     return std::move(state->result);   // the worker is done with it
 }

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "About.h"
+#include "Blocking.h"
 #include "EMail.h"
 #include "DF1Tags.h"
 #include "GetTagConfig.h"
@@ -69,6 +70,7 @@ TMainForm *StartWindows(int splashMs)
     RegisterGatewayDocuments();
     RegisterSiteDocuments();
     auto *mainForm = new TMainForm;
+    mainForm->hooks.EndProgram = &EndProgram;
     RegisterMonitor(mainForm);
     frmProperties = new TfrmProperties(mainForm);
     frmPassword = new TfrmPassword(mainForm);

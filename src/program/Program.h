@@ -7,7 +7,8 @@ namespace vxt {
 class TMainForm;
 
 // Takes the decimal separator from the locale, shows the splash for `splashMs`, creates the main
-// window and every dialog, and closes the splash. The main window is not shown yet.
+// window (whose accepted close ends the program) and every dialog, and closes the splash. The main
+// window is not shown yet.
 TMainForm *StartWindows(int splashMs);
 
 // Shows the main window maximised.

@@ -1,14 +1,18 @@
 // One command at a time: while a request waits for its device, the user's keys, clicks and closes
 // reach only the controls that stay live (Stop, Pause, Write, Alarm Ack); every wait ends when the
 // program is closed; a local search leaves no row selected that the user did not pick.
+#include "Application.h"
 #include "Blocking.h"
+#include "ChildWin.h"
 #include "Emulator.h"
+#include "FileDialog.h"
 #include "GetTagConfig.h"
 #include "Main.h"
 #include "Monitor.h"
 #include "MonitorDrive.h"
 #include "MsgBox.h"
 #include "Password.h"
+#include "Program.h"
 #include "Properties.h"
 #include "QtStr.h"
 #include "SearchRemote.h"
@@ -99,23 +103,107 @@ double CpuSeconds()
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// The program as a user runs it, in a process of its own: connects to the device at 127.0.0.2
-// (whose GETADMIN the parent holds back), and closes the main window while "Connecting..." waits.
+// Tells when the wait under way has heard that its request ended: the worker then wakes the wait's
+// own loop, which the loop running meanwhile (the close question's) delivers.
+class RequestEndWatch : public QObject {
+public:
+    RequestEndWatch() { qApp->installEventFilter(this); }
+    void Arm() { armed_ = true; }
+    bool Ended() const { return ended_; }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (armed_ && e->type() == QEvent::MetaCall && qobject_cast<QEventLoop *>(o)) ended_ = true;
+        return false;
+    }
+
+private:
+    bool armed_ = false, ended_ = false;
+};
+
+// Reports every window that shows, by class.
+class ShownWindows : public QObject {
+public:
+    explicit ShownWindows(std::function<void(QWidget *)> shown) : shown_(std::move(shown))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && o->isWidgetType() && static_cast<QWidget *>(o)->isWindow())
+            shown_(static_cast<QWidget *>(o));
+        return false;
+    }
+
+private:
+    std::function<void(QWidget *)> shown_;
+};
+
+// The program as a user runs it, in a process of its own, started as the program starts. The
+// script (VXT_CLOSING_PROGRAM_SCRIPT) is "command;documents;answers;file": with that many new
+// unsaved documents open (a Yes saves one as `file`), the command ("connect", "properties" on the
+// device at 127.0.0.2, whose answer the parent holds back, or "none") runs and the main window is
+// closed while its request waits; each "save?" question is answered in turn once that request has
+// ended (after a Cancel the command goes on, and the window is closed again once Properties shows).
 // It reports on standard output what the parent measures.
 int RunClosingProgram(int argc, char **argv, int httpPort)
 {
     auto say = [](const QString &line) { std::cout << line.toStdString() << std::endl; };
+    const QStringList script = qEnvironmentVariable("VXT_CLOSING_PROGRAM_SCRIPT").split(QLatin1Char(';'));
+    const QString command = script.value(0);
+    const int documents = script.value(1).toInt();
+    QStringList answers = script.value(2).split(QLatin1Char(','), Qt::SkipEmptyParts);
     {
-        QApplication app(argc, argv);
-        SetMessageBoxHandler([&say](const std::string &text, MsgKind, int) {
-            say(QStringLiteral("BOX ") + QStr(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-            return MsgResult::OK;
+        TApplication app(argc, argv);
+        TMainForm *form = StartWindows(0);
+        RequestEndWatch requestEnd;
+        auto closeForm = [&say, form]() {
+            say(QStringLiteral("CLOSING %1").arg(CpuSeconds(), 0, 'f', 3));
+            CloseFromTitleBar(form);
+        };
+        ShownWindows shown([&](QWidget *w) {
+            say(QStringLiteral("SHOWN ") + QString::fromLatin1(w->metaObject()->className()));
+            if (auto *p = qobject_cast<TfrmProperties *>(w); p && form->isVisible()) {
+                QTimer::singleShot(0, p, &QDialog::reject);
+                QTimer::singleShot(0, form, closeForm);
+            }
         });
-        auto *form = new TMainForm;
-        frmPassword = new TfrmPassword(form);
-        frmVersion = new TfrmVersion(form);
+        SetMessageBoxHandler([&](const std::string &text, MsgKind, int) {
+            const QString shownText = QStr(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            if (!shownText.endsWith(QStringLiteral("Save this file?"))) {
+                say(QStringLiteral("BOX ") + shownText);
+                return MsgResult::OK;
+            }
+            say(QStringLiteral("ASK ") + shownText);
+            if (WaitsUnderWay() > 0) {
+                QEventLoop loop;
+                QTimer poll;
+                QElapsedTimer since;
+                since.start();
+                QObject::connect(&poll, &QTimer::timeout, [&]() {
+                    if (requestEnd.Ended() || since.elapsed() > 15000) loop.quit();
+                });
+                poll.start(5);
+                loop.exec();
+                say(requestEnd.Ended() ? QStringLiteral("REQUEST ENDED") : QStringLiteral("REQUEST STILL WAITS"));
+            }
+            const QString answer = answers.isEmpty() ? QStringLiteral("Cancel") : answers.takeFirst();
+            say(QStringLiteral("ANSWER ") + answer);
+            return answer == QStringLiteral("Yes") ? MsgResult::Yes
+                   : answer == QStringLiteral("No") ? MsgResult::No
+                                                     : MsgResult::Cancel;
+        });
+        if (!script.value(3).isEmpty()) SetNextFileName(StdStr(script.value(3)));   // Save As, after a Yes
         form->SetHttpPort(httpPort);
-        form->show();
+        ShowMainWindow(form);
+        for (int i = 0; i < documents; ++i) {
+            TMDIChild *doc = form->CreateDocument(DocKind::Modbus);
+            doc->New("noname" + std::to_string(i + 1) + ".vlt");
+            doc->Saved = false;
+        }
         TDeviceData dev = EmulatedMB(kMB);
         dev.Netmask = "255.255.255.0";
         dev.Gateway = "0.0.0.0";
@@ -129,12 +217,17 @@ int RunClosingProgram(int argc, char **argv, int httpPort)
             p->btnOk->click();
         });
         DuringWait close([&]() {
-            say(QStringLiteral("CLOSING %1").arg(CpuSeconds(), 0, 'f', 3));
-            CloseFromTitleBar(form);
+            requestEnd.Arm();
+            closeForm();
         });
-        QTimer::singleShot(0, form, [form]() { form->DevicesConnect->trigger(); });
-        app.exec();
-        say(QStringLiteral("LOOP ENDED"));
+        if (command == QStringLiteral("connect"))
+            QTimer::singleShot(0, form, [form]() { form->DevicesConnect->trigger(); });
+        else if (command == QStringLiteral("properties"))
+            QTimer::singleShot(0, form, [form]() { form->DevicesProperties->trigger(); });
+        else
+            QTimer::singleShot(0, form, closeForm);
+        const int rc = app.exec();
+        say(QStringLiteral("LOOP ENDED %1").arg(rc));
         delete form;
     }
     // The workers are shut down with the application: for good.
@@ -526,31 +619,66 @@ private slots:
         QCOMPARE(form->SelectedRow(), 1 - mb);
     }
 
-    // Closing the main window while a device holds its answer ends the program within moments,
-    // with no box and no CPU spent waiting for the device.
+    // Once the main window's close is accepted the program ends within moments, with no CPU spent
+    // waiting for the device: a request still held is given up, and a command whose answer came
+    // while the user was asked about a document goes no further. No window and no box shows after
+    // the close; a Cancel leaves the command to go on.
+    void closingTheMainWindowDuringARequestEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("held");   // the request the device holds back, and how long
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<bool>("propertiesShown");
+        const QStringList connect{"GETADMIN();"}, net{"GETNET();"};
+        QTest::newRow("Connect held, no document") << "connect;0;;" << "GETADMIN delay:20000" << connect << false;
+        QTest::newRow("Connect answered, three documents, No")
+            << "connect;3;No,No,No;" << "GETADMIN delay:1500" << connect << false;
+        QTest::newRow("Properties answered, No") << "properties;1;No;" << "GETNET delay:1500" << net << false;
+        QTest::newRow("Properties answered, Yes") << "properties;1;Yes;" << "GETNET delay:1500" << net << false;
+        QTest::newRow("Properties answered, Cancel, then closed")
+            << "properties;1;Cancel,No;" << "GETNET delay:1500" << QStringList{"GETNET();", "GETLOG();"} << true;
+        QTest::newRow("no request") << "none;1;No;" << "" << QStringList() << false;
+    }
+
     void closingTheMainWindowDuringARequestEndsTheProgram()
     {
-        QVERIFY(emu->setFail(kMB, QStringLiteral("delay:20000"), 1, QStringLiteral("GETADMIN")));
+        QFETCH(QString, script);
+        QFETCH(QString, held);
+        QFETCH(QStringList, requests);
+        QFETCH(bool, propertiesShown);
+        const QStringList hold = held.split(QLatin1Char(' '));
+        if (hold.size() == 2) QVERIFY(emu->setFail(kMB, hold[1], 1, hold[0]));
+        const QString saved = dir.filePath(QStringLiteral("closing.vlt"));
+        QFile::remove(saved);
+        const bool saves = script.contains(QStringLiteral("Yes"));
+        if (saves) script += saved;
+        const int answers = script.split(QLatin1Char(';'))[2].split(QLatin1Char(','), Qt::SkipEmptyParts).size();
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VXT_CLOSING_PROGRAM_HTTP_PORT"), QString::number(emu->httpPort()));
+        env.insert(QStringLiteral("VXT_CLOSING_PROGRAM_SCRIPT"), script);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QCoreApplication::applicationFilePath(), QStringList());
         QVERIFY(program.waitForStarted(10000));
+        // Timed from the close the user made last, or from the last answer.
         QStringList lines;
         QElapsedTimer startup, sinceClose;
         startup.start();
-        while (!sinceClose.isValid() && program.state() == QProcess::Running && startup.elapsed() < 30000) {
+        int answered = 0;
+        auto accepted = [&]() { return sinceClose.isValid() && answered == answers; };
+        while (!accepted() && program.state() == QProcess::Running && startup.elapsed() < 30000) {
             program.waitForReadyRead(100);
             while (program.canReadLine()) {
                 const QString line = QString::fromUtf8(program.readLine()).trimmed();
                 lines << line;
-                if (line.startsWith(QStringLiteral("CLOSING"))) sinceClose.start();
+                if (line.startsWith(QStringLiteral("ANSWER"))) ++answered;
+                if (line.startsWith(QStringLiteral("CLOSING")) || line.startsWith(QStringLiteral("ANSWER")))
+                    sinceClose.start();
             }
         }
-        QVERIFY2(sinceClose.isValid(), qPrintable(lines.join(QStringLiteral(" | "))));
+        QVERIFY2(accepted(), qPrintable(lines.join(QStringLiteral(" | "))));
         const bool ended = program.waitForFinished(4000);
         const qint64 tookMs = sinceClose.elapsed();
         if (!ended) {
@@ -564,19 +692,34 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         QVERIFY2(tookMs < 3000, qPrintable(QStringLiteral("ended %1 ms after the close").arg(tookMs)));
+        qsizetype acceptedAt = 0;   // the line of the close, or of the answer, that was accepted
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (lines[i].startsWith(QStringLiteral("CLOSING")) || lines[i].startsWith(QStringLiteral("ANSWER")))
+                acceptedAt = i;
         double closingCpu = -1, exitCpu = -1;
-        QStringList shown;
-        for (const QString &l : lines) {
-            if (l.startsWith(QStringLiteral("CLOSING "))) closingCpu = l.mid(8).toDouble();
+        QStringList boxes, shownAfter;
+        bool requestEnded = false, sawProperties = false;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QString &l = lines[i];
+            if (l.startsWith(QStringLiteral("CLOSING ")) && closingCpu < 0) closingCpu = l.mid(8).toDouble();
             if (l.startsWith(QStringLiteral("EXIT "))) exitCpu = l.mid(5).toDouble();
-            if (l.startsWith(QStringLiteral("BOX "))) shown << l.mid(4);
+            if (l.startsWith(QStringLiteral("BOX "))) boxes << l.mid(4);
+            if (l == QStringLiteral("REQUEST ENDED")) requestEnded = true;
+            if (l == QStringLiteral("SHOWN vxt::TfrmProperties")) sawProperties = true;
+            if (l.startsWith(QStringLiteral("SHOWN ")) && i > acceptedAt) shownAfter << l.mid(6);
         }
         QVERIFY2(closingCpu >= 0 && exitCpu >= closingCpu, qPrintable(lines.join(QStringLiteral(" | "))));
         QVERIFY2(exitCpu - closingCpu < 1.0, qPrintable(QStringLiteral("%1 s of CPU after the close")
                                                              .arg(exitCpu - closingCpu)));
-        QCOMPARE(shown, QStringList());
-        QVERIFY(lines.contains(QStringLiteral("WORKER AFTER END 0")));
-        QCOMPARE(Bodies(), QStringList({"GETADMIN();"}));
+        QCOMPARE(boxes, QStringList());
+        QCOMPARE(shownAfter, QStringList());
+        // The answers came after the device's, as the case asks.
+        QCOMPARE(requestEnded, held.endsWith(QStringLiteral(":1500")));
+        QCOMPARE(sawProperties, propertiesShown);
+        QVERIFY(lines.contains(QStringLiteral("LOOP ENDED 0")));
+        if (!requests.isEmpty()) QVERIFY(lines.contains(QStringLiteral("WORKER AFTER END 0")));
+        QCOMPARE(Bodies(), requests);
+        if (saves) QVERIFY(QFileInfo(saved).size() > 0);
     }
 
     // A local search deletes the selected local row: nothing is selected afterwards, so neither
