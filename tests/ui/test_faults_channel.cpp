@@ -3,6 +3,7 @@
 // its time-out, the UI keeps running during the wait, and the settings file stays as it was.
 // The cases the device and properties tests already cover are not repeated here.
 #include "EditIPAddr.h"
+#include "Blocking.h"
 #include "Emulator.h"
 #include "FaultCheck.h"
 #include "InfoMsg.h"
@@ -22,7 +23,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <thread>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -227,6 +231,55 @@ private slots:
         if (fault == QStringLiteral("vanish")) QVERIFY(vanish->Vanished());
         VXT_VERIFY_NONE(watch.Problems(minMs, kTimeoutMs + kMarginMs, kMaxGapMs));
         VXT_VERIFY_NONE(Unchanged());
+    }
+
+    // The watch judges the program, not the machine: a UI thread held for the device's time-out in
+    // a request's completion fails it on an idle and on a loaded machine, and a sound request
+    // passes even where the UI thread shares its processor with many busy programs.
+    void watchJudgesTheProgramNotTheMachine_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("stall");
+        QTest::addColumn<int>("load");   // busy loops per processor; on the UI's own: -count
+        const int cores = QThread::idealThreadCount();
+        QTest::newRow("stall, idle machine") << "" << true << 0;
+        QTest::newRow("stall, busy machine") << "" << true << 2 * cores;
+        QTest::newRow("stall, the UI's processor shared") << "" << true << -200;
+        QTest::newRow("10 MB reply, busy machine") << "big" << false << 2 * cores;
+        QTest::newRow("10 MB reply, the UI's processor shared") << "big" << false << -200;
+    }
+
+    void watchJudgesTheProgramNotTheMachine()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, stall);
+        QFETCH(int, load);
+        if (!fault.isEmpty()) Apply(kMB, fault, QStringLiteral("GETADMIN"));
+        struct Planted {
+            BlockingHooks kept = GetBlockingHooks();
+            explicit Planted(bool stall)
+            {
+                GetBlockingHooks().Leave = [stall, leave = kept.Leave]() {
+                    if (leave) leave();
+                    if (stall) std::this_thread::sleep_for(std::chrono::milliseconds(kTimeoutMs));
+                };
+            }
+            ~Planted() { GetBlockingHooks() = kept; }
+        } planted(stall);
+        ModalScript password = AdminPassword();
+        {
+            std::optional<PinnedThread> pinned;
+            if (load < 0) {
+                pinned.emplace();
+                QVERIFY(pinned->Cpu() >= 0);
+            }
+            const BusyLoops busy(qAbs(load), load < 0 ? pinned->Cpu() : -1);
+            ConnectWatched(kMB);
+        }
+        QVERIFY(form->Connected);
+        const QString problems = watch.Problems(0, kTimeoutMs + kMarginMs, kMaxGapMs);
+        if (stall) QVERIFY2(problems.contains(QStringLiteral("the UI thread stood still")), qPrintable(problems));
+        else VXT_VERIFY_NONE(problems);
     }
 
     // A device that drips its reply, a byte every 300 ms, never lets the read time-out run out;

@@ -13,33 +13,74 @@
 namespace vxt::test {
 
 // Times one operation and counts the ticks of a timer on the UI thread while it runs: a wait in a
-// nested event loop keeps ticking, a thread blocked in a socket does not.
+// nested event loop keeps ticking, a thread blocked in a socket does not. The time the machine kept
+// a thread waiting for a processor (its run-queue wait, as the kernel counts it) is the machine's,
+// not the program's: a loaded machine must not pass for a stalled program, and a stalled program
+// must not hide behind a loaded machine.
 class FaultWatch {
 public:
     explicit FaultWatch(int tickMs = 20);
     void Start();
     void Stop();
+    // Wall-clock time, the machine's waits included.
     qint64 ElapsedMs() const;
     int Ticks() const { return ticks_; }
-    // The longest stretch without a tick (start and stop count as ticks).
+    // The longest stretch without a tick (start and stop count as ticks), less the time the UI
+    // thread spent waiting for a processor within it.
     qint64 LongestGapMs() const;
     // Runs `f` (something the test itself blocks on) without counting its time as a gap.
     void Excluding(const std::function<void()> &f);
-    // Empty when the operation took at least minMs, less than maxMs, and never went maxGapMs
-    // without a tick; otherwise what went wrong.
+    // Empty when the operation took at least minMs, less than maxMs of its own (wall-clock time
+    // less the process's threads' waits for a processor), and never went maxGapMs without a tick;
+    // otherwise what went wrong.
     QString Problems(qint64 minMs, qint64 maxMs, qint64 maxGapMs) const;
     QString Describe() const;
 
 private:
     void Tick();
+    // Closes the stretch since the last tick.
+    void Mark();
+    qint64 OwnMs() const;
     QTimer timer_;
     QElapsedTimer clock_;
     int tickMs_;
     int ticks_ = 0;
     bool running_ = false;
     qint64 last_ = 0;
+    qint64 lastWaitNs_ = 0;
     qint64 gap_ = 0;
+    qint64 wallGap_ = 0;
+    qint64 uiWaitMs_ = 0;
     qint64 elapsed_ = 0;
+    qint64 processWaitMs_ = 0;
+    QMap<QString, qint64> startWaitsNs_;
+};
+
+// A loaded machine for as long as it lives: `count` processes that only spin, as other programs on a
+// shared machine would; all on processor `cpu` when it is given.
+class BusyLoops {
+public:
+    explicit BusyLoops(int count, int cpu = -1);
+    ~BusyLoops();
+    BusyLoops(const BusyLoops &) = delete;
+    BusyLoops &operator=(const BusyLoops &) = delete;
+
+private:
+    QList<qint64> pids_;
+};
+
+// Keeps the calling thread on one processor (the one it runs on) for as long as it lives.
+class PinnedThread {
+public:
+    PinnedThread();
+    ~PinnedThread();
+    PinnedThread(const PinnedThread &) = delete;
+    PinnedThread &operator=(const PinnedThread &) = delete;
+    int Cpu() const { return cpu_; }
+
+private:
+    int cpu_ = -1;
+    QByteArray kept_;
 };
 
 // Every file under a folder with its bytes, to show that a failed operation changed none of them
