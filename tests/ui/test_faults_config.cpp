@@ -29,6 +29,9 @@ const QString kQuestion = QStringLiteral("Sending this configuration to Velto wi
 
 const int kTimeoutMs = 600;
 const int kMarginMs = 2000;
+// A row whose answer comes whole (10 MB) is not about the time-out: it gets a long one, since a
+// loaded machine may deliver that much more slowly than the short time-out of a silent device.
+const int kWholeReplyTimeoutMs = 10000;
 
 struct Family {
     const char *word;   // as the texts name it
@@ -180,6 +183,8 @@ private:
         QJsonObject rule{{"mac", f.mac}, {"mode", mode}, {"command", command}, {"count", 1}};
         if (skip > 0) rule.insert(QStringLiteral("skip"), skip);
         QVERIFY2(emu->addFailRule(rule), qPrintable(emu->errorString()));
+        if (fault == QStringLiteral("big"))
+            w.form->IdHTTPLocal.TimeoutMs = w.form->IdHTTPRemote.TimeoutMs = kWholeReplyTimeoutMs;
         if (fault == QStringLiteral("vanish"))
             vanish->At([status]() {
                 auto *dlg = ActiveModal<TfrmTransferConfig>();

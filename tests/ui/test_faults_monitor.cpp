@@ -43,6 +43,9 @@ const int kTagCount = 8;
 
 const int kTimeoutMs = 600;
 const int kMarginMs = 2000;
+// A row whose answer comes whole (10 MB) is not about the time-out: it gets a long one, since a
+// loaded machine may deliver that much more slowly than the short time-out of a silent device.
+const int kWholeReplyTimeoutMs = 10000;
 const int kMaxGapMs = kTimeoutMs / 2;
 
 QJsonArray Tags()
@@ -100,6 +103,10 @@ private:
         QJsonObject rule{{"mac", kMB}, {"mode", mode}, {"command", command}, {"count", 1}};
         if (skip > 0) rule.insert(QStringLiteral("skip"), skip);
         QVERIFY2(emu->addFailRule(rule), qPrintable(emu->errorString()));
+        if (fault == QStringLiteral("big")) {
+            mon->Channel.SetTimeout(kWholeReplyTimeoutMs);
+            frmGetTagConfig->Channel.SetTimeout(kWholeReplyTimeoutMs);
+        }
         if (fault == QStringLiteral("vanish")) vanish->At(waitingOnIt);
     }
 

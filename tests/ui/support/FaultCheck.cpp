@@ -1,6 +1,7 @@
 #include "FaultCheck.h"
 
 #include "Emulator.h"
+#include "RunQueue.h"
 
 #include <QApplication>
 #include <QDir>
@@ -8,46 +9,11 @@
 #include <QFile>
 #include <QPointer>
 #include <QStringList>
-#include <cstdio>
 #include <csignal>
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace vxt::test {
-
-namespace {
-
-// The second field of a schedstat file: nanoseconds spent runnable but waiting for a processor.
-// 0 where the kernel does not keep it, which judges by wall-clock time alone.
-qint64 RunQueueWaitNs(const char *path)
-{
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    char buf[128];
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    if (n <= 0) return 0;
-    buf[n] = '\0';
-    unsigned long long onCpu = 0, waiting = 0;
-    if (std::sscanf(buf, "%llu %llu", &onCpu, &waiting) != 2) return 0;
-    return qint64(waiting);
-}
-
-// The calling thread's own count: exact, since its waits are all behind it while it reads.
-qint64 ThisThreadWaitNs() { return RunQueueWaitNs("/proc/thread-self/schedstat"); }
-
-QMap<QString, qint64> ProcessWaitsNs()
-{
-    QMap<QString, qint64> waits;
-    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &tid : tasks)
-        waits.insert(tid, RunQueueWaitNs(QStringLiteral("/proc/self/task/%1/schedstat").arg(tid).toLocal8Bit().constData()));
-    return waits;
-}
-
-}  // namespace
 
 FaultWatch::FaultWatch(int tickMs) : tickMs_(tickMs)
 {
@@ -65,8 +31,8 @@ void FaultWatch::Start()
     last_ = 0;
     elapsed_ = 0;
     processWaitMs_ = 0;
-    startWaitsNs_ = ProcessWaitsNs();
-    lastWaitNs_ = ThisThreadWaitNs();
+    waits_ = test::MachineWaits();
+    lastWaitNs_ = ThreadRunQueueWaitNs();
     running_ = true;
     clock_.start();
     timer_.start();
@@ -75,7 +41,7 @@ void FaultWatch::Start()
 void FaultWatch::Mark()
 {
     const qint64 now = clock_.elapsed();
-    const qint64 waitNs = ThisThreadWaitNs();
+    const qint64 waitNs = ThreadRunQueueWaitNs();
     const qint64 waitMs = (waitNs - lastWaitNs_) / 1000000;
     wallGap_ = qMax(wallGap_, now - last_);
     gap_ = qMax(gap_, now - last_ - waitMs);
@@ -88,6 +54,7 @@ void FaultWatch::Tick()
 {
     if (!running_) return;
     Mark();
+    waits_.Sample();
     ++ticks_;
 }
 
@@ -97,11 +64,8 @@ void FaultWatch::Stop()
     timer_.stop();
     Mark();
     elapsed_ = last_;
-    // Threads that ended meanwhile take their waits with them: the figure errs towards strictness.
-    qint64 waitNs = 0;
-    const QMap<QString, qint64> now = ProcessWaitsNs();
-    for (auto it = now.cbegin(); it != now.cend(); ++it) waitNs += it.value() - startWaitsNs_.value(it.key(), 0);
-    processWaitMs_ = waitNs / 1000000;
+    waits_.Sample();
+    processWaitMs_ = waits_.Ns() / 1000000;
     running_ = false;
     // For tuning the limits: VXT_FAULT_TIMES=1 prints every measurement.
     if (qEnvironmentVariableIsSet("VXT_FAULT_TIMES")) qInfo("fault watch: %s", qPrintable(Describe()));
@@ -114,7 +78,7 @@ qint64 FaultWatch::OwnMs() const { return ElapsedMs() - (running_ ? 0 : processW
 qint64 FaultWatch::LongestGapMs() const
 {
     if (!running_) return gap_;
-    return qMax(gap_, clock_.elapsed() - last_ - (ThisThreadWaitNs() - lastWaitNs_) / 1000000);
+    return qMax(gap_, clock_.elapsed() - last_ - (ThreadRunQueueWaitNs() - lastWaitNs_) / 1000000);
 }
 
 void FaultWatch::Excluding(const std::function<void()> &f)
@@ -123,14 +87,14 @@ void FaultWatch::Excluding(const std::function<void()> &f)
     f();
     if (running_) {
         last_ = clock_.elapsed();
-        lastWaitNs_ = ThisThreadWaitNs();
+        lastWaitNs_ = ThreadRunQueueWaitNs();
     }
 }
 
 QString FaultWatch::Describe() const
 {
     return QStringLiteral("%1 ms, %2 ticks of %3 ms, longest gap %4 ms; the machine held the UI thread %5 ms "
-                          "(longest wall-clock gap %6 ms) and the process's threads %7 ms")
+                          "(longest wall-clock gap %6 ms) and the threads of the test and its device %7 ms")
         .arg(ElapsedMs())
         .arg(ticks_)
         .arg(tickMs_)
@@ -170,25 +134,30 @@ BusyLoops::BusyLoops(int count, int cpu)
             volatile unsigned long n = 0;
             for (;;) n = n + 1;
         }
-        if (pid > 0) pids_ << pid;
+        if (pid > 0) {
+            pids_ << pid;
+            MachineLoadPids().insert(std::to_string(pid));
+        }
     }
 }
 
 BusyLoops::~BusyLoops()
 {
     for (qint64 pid : pids_) ::kill(pid_t(pid), SIGKILL);
-    for (qint64 pid : pids_) ::waitpid(pid_t(pid), nullptr, 0);
+    for (qint64 pid : pids_) {
+        ::waitpid(pid_t(pid), nullptr, 0);
+        MachineLoadPids().erase(std::to_string(pid));
+    }
 }
 
-PinnedThread::PinnedThread() : kept_(sizeof(cpu_set_t), '\0')
+PinnedThread::PinnedThread(int cpu) : kept_(sizeof(cpu_set_t), '\0')
 {
     auto *kept = reinterpret_cast<cpu_set_t *>(kept_.data());
-    if (::sched_getaffinity(0, sizeof *kept, kept) != 0) return;
-    cpu_ = ::sched_getcpu();
+    if (cpu < 0 || ::sched_getaffinity(0, sizeof *kept, kept) != 0) return;
     cpu_set_t one;
     CPU_ZERO(&one);
-    CPU_SET(cpu_, &one);
-    if (::sched_setaffinity(0, sizeof one, &one) != 0) cpu_ = -1;
+    CPU_SET(cpu, &one);
+    if (::sched_setaffinity(0, sizeof one, &one) == 0) cpu_ = cpu;
 }
 
 PinnedThread::~PinnedThread()

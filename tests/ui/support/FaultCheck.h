@@ -2,6 +2,8 @@
 // UI thread kept running meanwhile, and whether the files around it are as they were.
 #pragma once
 
+#include "RunQueue.h"
+
 #include <QElapsedTimer>
 #include <QMap>
 #include <QString>
@@ -31,7 +33,8 @@ public:
     // Runs `f` (something the test itself blocks on) without counting its time as a gap.
     void Excluding(const std::function<void()> &f);
     // Empty when the operation took at least minMs, less than maxMs of its own (wall-clock time
-    // less the process's threads' waits for a processor), and never went maxGapMs without a tick;
+    // less the waits for a processor of the test's threads and its device's), and never went
+    // maxGapMs without a tick;
     // otherwise what went wrong.
     QString Problems(qint64 minMs, qint64 maxMs, qint64 maxGapMs) const;
     QString Describe() const;
@@ -53,7 +56,7 @@ private:
     qint64 uiWaitMs_ = 0;
     qint64 elapsed_ = 0;
     qint64 processWaitMs_ = 0;
-    QMap<QString, qint64> startWaitsNs_;
+    MachineWaits waits_;
 };
 
 // A loaded machine for as long as it lives: `count` processes that only spin, as other programs on a
@@ -69,14 +72,14 @@ private:
     QList<qint64> pids_;
 };
 
-// Keeps the calling thread on one processor (the one it runs on) for as long as it lives.
+// Keeps the calling thread on processor `cpu` for as long as it lives.
 class PinnedThread {
 public:
-    PinnedThread();
+    explicit PinnedThread(int cpu);
     ~PinnedThread();
     PinnedThread(const PinnedThread &) = delete;
     PinnedThread &operator=(const PinnedThread &) = delete;
-    int Cpu() const { return cpu_; }
+    bool Pinned() const { return cpu_ >= 0; }
 
 private:
     int cpu_ = -1;
