@@ -131,9 +131,9 @@ bool TypesText(const QKeyEvent *key)
            m != (Qt::ControlModifier | Qt::ShiftModifier);
 }
 
-// An input mask fits what comes in to its positions before any validator sees it, dropping what
-// does not fit, and takes a character equal to a fixed one for it: a masked box judges keys,
-// pastes and drops itself, by one rule, before they reach the mask.
+// An input mask fits what comes in to its positions before any validator sees it: it drops what
+// does not fit, and a keyboard's own digit is no match for a fixed digit. A masked box judges what
+// is typed, pasted or dropped itself, by one rule, before the mask sees it.
 class TMaskedInputGuard : public QObject {
 public:
     explicit TMaskedInputGuard(QLineEdit *edit) : QObject(edit), edit_(edit) { edit->installEventFilter(this); }
@@ -177,9 +177,10 @@ private:
         int caret = -1;
     };
 
-    // The one rule for what the user brings in, typed, pasted or dropped. The mask must hold the
-    // text whole, every character taken as the keys take it, in the positions that follow the caret.
-    // `from` is where the user put it (the drop point), when the caret may have moved off it since.
+    // The one rule for what the user brings in: keys, an input method's commits, pastes, drops. The
+    // mask must hold the text whole, every character taken as the keys take it, in the positions that
+    // follow the caret. `from` is where the user put it (the drop point), when the caret may have
+    // moved off it since.
     std::optional<TTaken> Take(QString text, int from = -1) const
     {
         if (!TakeLineInput(text)) return std::nullopt;
