@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QPointer>
 #include <QValidator>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace vxt {
@@ -121,8 +123,17 @@ QChar MaskBlank(const QString &inputMask)
     return n >= 2 && inputMask[n - 2] == QLatin1Char(';') ? inputMask[n - 1] : QChar(QLatin1Char(' '));
 }
 
-// An input mask fits what comes in to its positions before any validator sees it, dropping what
-// does not fit: a masked box judges pastes and drops itself, before they reach the mask.
+// The keys an edit takes as text (Ctrl and Ctrl+Shift make shortcuts; AltGr types).
+bool TypesText(const QKeyEvent *key)
+{
+    const Qt::KeyboardModifiers m = key->modifiers() & ~Qt::KeypadModifier;
+    return !key->text().isEmpty() && key->text().front().isPrint() && m != Qt::ControlModifier &&
+           m != (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+// An input mask fits what comes in to its positions before any validator sees it: it drops what
+// does not fit, and a keyboard's own digit is no match for a fixed digit. A masked box judges what
+// is typed, pasted or dropped itself, by one rule, before the mask sees it.
 class TMaskedInputGuard : public QObject {
 public:
     explicit TMaskedInputGuard(QLineEdit *edit) : QObject(edit), edit_(edit) { edit->installEventFilter(this); }
@@ -132,9 +143,13 @@ public:
         if (edit_->inputMask().isEmpty() || edit_->isReadOnly() || forwarding_) return false;
         switch (event->type()) {
         case QEvent::KeyPress:
-            if (!static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) return false;
-            Paste(QClipboard::Clipboard);
-            return true;
+            if (static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
+                Paste(QClipboard::Clipboard);
+                return true;
+            }
+            return TypesText(static_cast<QKeyEvent *>(event)) && Type(static_cast<QKeyEvent *>(event));
+        case QEvent::InputMethod:
+            return Commit(static_cast<QInputMethodEvent *>(event));
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent *>(event)->button() != Qt::MiddleButton ||
                 !QApplication::clipboard()->supportsSelection())
@@ -155,16 +170,24 @@ public:
     }
 
 private:
-    // True when the mask holds `text` whole at the caret (over the selection): every character,
-    // taken as the keys take it, in the positions that follow. `text` becomes what to insert there.
-    // `from` is where the user put it (the drop point), when the caret may have moved off it since.
-    bool Fits(QString &text, int from = -1) const
+    // What the edit inserts at its caret (over the selection) for a text brought in, and where the
+    // caret goes then (-1: where the insert leaves it).
+    struct TTaken {
+        QString text;
+        int caret = -1;
+    };
+
+    // The one rule for what the user brings in: keys, an input method's commits, pastes, drops. The
+    // mask must hold the text whole, every character taken as the keys take it, in the positions that
+    // follow the caret. `from` is where the user put it (the drop point), when the caret may have
+    // moved off it since.
+    std::optional<TTaken> Take(QString text, int from = -1) const
     {
-        if (!TakeLineInput(text)) return false;
+        if (!TakeLineInput(text)) return std::nullopt;
         if (const TKeyFilterValidator *rule = RuleOf(edit_); rule && rule->Allowed)
             for (QChar &c : text) {
                 if (!rule->Allowed(c)) c = NumberKey(c);
-                if (!rule->Allowed(c)) return false;
+                if (!rule->Allowed(c)) return std::nullopt;
             }
         const QString shown = edit_->displayText();
         const int start = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
@@ -173,46 +196,86 @@ private:
             while (pos < int(literal.size()) && literal[size_t(pos)]) ++pos;
             return pos;
         };
-        // Brought over the fixed characters too, a text that begins with them holds them: the box
-        // copied whole, blanks included, is taken as it was shown.
         if (from < 0) from = start;
-        if (const QString over = shown.mid(from, fixedFrom(from) - from); !over.isEmpty() && text.startsWith(over)) {
+        const int at = fixedFrom(start);
+        // Brought onto fixed characters, the text is all that follows them: the blanks behind it
+        // clear what it does not cover. One that begins with them holds them: the box copied whole,
+        // blanks included, is taken as it was shown.
+        const QString over = shown.mid(from, fixedFrom(from) - from);
+        if (!over.isEmpty() && text.startsWith(over)) {
             text.remove(0, over.size());
             while (text.endsWith(MaskBlank(edit_->inputMask()))) text.chop(1);
         }
         // Fixed characters at the caret are given with the text, so that none of it is taken for them.
-        const int at = fixedFrom(start);
-        const QString brought = shown.mid(start, at - start) + text;
+        TTaken taken{shown.mid(start, at - start) + text};
+        if (!over.isEmpty()) {
+            taken.text += QString(std::max<qsizetype>(shown.size() - at - text.size(), 0), MaskBlank(edit_->inputMask()));
+            taken.caret = at + int(text.size());
+        }
         QLineEdit trial;
         trial.setInputMask(edit_->inputMask());
         trial.setText(shown);
         if (edit_->hasSelectedText()) trial.setSelection(start, edit_->selectionLength());
         else trial.setCursorPosition(start);
-        trial.insert(brought);
-        if (trial.displayText().mid(at, text.size()) != text) return false;
-        text = brought;
+        trial.insert(taken.text);
+        if (trial.displayText().mid(at, text.size()) != text) return std::nullopt;
+        return taken;
+    }
+
+    // The edit takes `event`, made to bring what was taken (or nothing), as its own.
+    void Give(QEvent *event, const std::optional<TTaken> &taken)
+    {
+        forwarding_ = true;
+        QApplication::sendEvent(edit_, event);
+        forwarding_ = false;
+        if (taken && taken->caret >= 0) edit_->setCursorPosition(taken->caret);
+    }
+
+    // True when the key is done with here: refused, or given to the edit with the text taken.
+    bool Type(QKeyEvent *key)
+    {
+        const std::optional<TTaken> taken = Take(key->text());
+        if (!taken) return true;
+        if (taken->text == key->text() && taken->caret < 0) return false;
+        QKeyEvent typed(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                        key->nativeModifiers(), taken->text, key->isAutoRepeat(), ushort(key->count()));
+        Give(&typed, taken);
+        key->setAccepted(typed.isAccepted());
+        return true;
+    }
+
+    // An input method's commit is typed text; what it composes is not in the box yet.
+    bool Commit(QInputMethodEvent *im)
+    {
+        const QString text = im->commitString();
+        if (text.isEmpty() || im->replacementLength() != 0 || !im->preeditString().isEmpty()) return false;
+        const std::optional<TTaken> taken = Take(text);
+        if (taken && taken->text == text && taken->caret < 0) return false;
+        QInputMethodEvent committed(QString(), im->attributes());
+        if (taken) committed.setCommitString(taken->text);
+        Give(&committed, taken);
         return true;
     }
 
     void Paste(QClipboard::Mode mode)
     {
-        QString text = QApplication::clipboard()->text(mode);
-        if (Fits(text)) edit_->insert(text);
+        if (const std::optional<TTaken> taken = Take(QApplication::clipboard()->text(mode))) {
+            edit_->insert(taken->text);
+            if (taken->caret >= 0) edit_->setCursorPosition(taken->caret);
+        }
     }
 
     void Drop(QDropEvent *event)
     {
         // The edit drops the taken text itself (caret and drag state included), or nothing; it
         // moves the caret to the drop point first, as done here to judge the text there.
-        QString text = event->mimeData() ? event->mimeData()->text() : QString();
         const int at = edit_->cursorPositionAt(event->position().toPoint());
         edit_->setCursorPosition(at);
-        QMimeData taken;
-        if (Fits(text, at)) taken.setText(text);
-        QDropEvent drop(event->position(), event->possibleActions(), &taken, event->buttons(), event->modifiers());
-        forwarding_ = true;
-        QApplication::sendEvent(edit_, &drop);
-        forwarding_ = false;
+        const std::optional<TTaken> taken = Take(event->mimeData() ? event->mimeData()->text() : QString(), at);
+        QMimeData mime;
+        if (taken) mime.setText(taken->text);
+        QDropEvent drop(event->position(), event->possibleActions(), &mime, event->buttons(), event->modifiers());
+        Give(&drop, taken);
         event->setAccepted(drop.isAccepted());
         if (drop.isAccepted()) event->setDropAction(drop.dropAction());
     }

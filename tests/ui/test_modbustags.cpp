@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -596,65 +597,101 @@ private slots:
         });
     }
 
-    // A paste or drop into the address is taken whole or not at all, as in every other number box;
-    // the digits of Arabic and Persian keyboards are the ASCII ones.
-    void addressTakesAPasteWholeOrNotAtAll_data()
+    // Typed, pasted or dropped, text reaches the address by one rule. Brought onto the table digit
+    // (over the whole box selected, or dropped on the digit), a text is the whole address: it
+    // replaces all behind the digit, and one that begins with the digit is the address as shown.
+    // Behind the digit, a text is digits in the positions it lands on. A paste or drop is taken whole
+    // or not at all, keys one by one; the digits of Arabic and Persian keyboards are the ASCII ones.
+    void addressTakesEveryWayInAlike_data()
     {
-        QTest::addColumn<QString>("before");     // typed first
-        QTest::addColumn<bool>("overAll");       // pasted over the whole text selected, or dropped on the prefix
-        QTest::addColumn<QString>("brought");
-        QTest::addColumn<QString>("typed");      // what the address holds then
-        QTest::addColumn<int>("table");          // the register table, whose digit is the prefix
-        QTest::newRow("digits") << u""_qs << false << u"12345"_qs << u"12345"_qs << int(HR);
-        QTest::newRow("closing line end") << u""_qs << false << u"123\r\n"_qs << u"123"_qs << int(HR);
-        QTest::newRow("behind typed digits") << u"12"_qs << false << u"345"_qs << u"12345"_qs << int(HR);
-        QTest::newRow("Arabic-Indic digits") << u""_qs << false << u"\u0661\u0662\u0663"_qs << u"123"_qs << int(HR);
-        QTest::newRow("Persian digits") << u"1"_qs << false << u"\u06F2\u06F3\u06F4"_qs << u"1234"_qs << int(HR);
-        QTest::newRow("point") << u""_qs << false << u"12.5"_qs << u""_qs << int(HR);
-        QTest::newRow("group separator") << u""_qs << false << u"1,234"_qs << u""_qs << int(HR);
-        QTest::newRow("letter") << u""_qs << false << u"12a3"_qs << u""_qs << int(HR);
-        QTest::newRow("too long") << u""_qs << false << u"1234567"_qs << u""_qs << int(HR);
-        QTest::newRow("no room behind typed digits") << u"12"_qs << false << u"3456"_qs << u"12"_qs << int(HR);
-        QTest::newRow("no-break space") << u""_qs << false << u"12\u00A03"_qs << u""_qs << int(HR);
-        QTest::newRow("Arabic comma") << u""_qs << false << u"1\u060C234"_qs << u""_qs << int(HR);
-        // At the caret a first digit equal to the prefix is a digit.
-        QTest::newRow("prefix digit at the caret") << u""_qs << false << u"40200"_qs << u"40200"_qs << int(HR);
-        // Over the prefix, a text that begins with it holds it: the address as the box shows it.
-        QTest::newRow("first digit the prefix, over all") << u"777"_qs << true << u"4123"_qs << u"123"_qs << int(HR);
-        QTest::newRow("shown address, over all") << u"777"_qs << true << u"40200"_qs << u"0200"_qs << int(HR);
-        QTest::newRow("copied box, over all") << u"777"_qs << true << u"40200 "_qs << u"0200"_qs << int(HR);
-        QTest::newRow("input register, over all") << u"777"_qs << true << u"30200 "_qs << u"0200"_qs << int(IR);
-        QTest::newRow("coil, over all") << u"777"_qs << true << u"012345"_qs << u"12345"_qs << int(CS);
-        // A text that begins otherwise is digits, as at the caret.
-        QTest::newRow("other table's address, over all") << u""_qs << true << u"30200"_qs << u"30200"_qs << int(HR);
-        QTest::newRow("too long, over all") << u"777"_qs << true << u"123456"_qs << u"777"_qs << int(HR);
-        QTest::newRow("too long behind the prefix, over all") << u"777"_qs << true << u"4123456"_qs << u"777"_qs << int(HR);
-        QTest::newRow("blank inside, over all") << u"777"_qs << true << u"40 2 "_qs << u"0 2"_qs << int(HR);
+        QTest::addColumn<int>("table");         // the register table, whose digit is the prefix
+        QTest::addColumn<QString>("before");    // typed first
+        QTest::addColumn<int>("at");            // the caret, or a drop's point; 0: onto the digit
+        QTest::addColumn<QString>("brought");   // '\b': Backspace
+        QTest::addColumn<QString>("typed");     // what the box shows once typed; empty: no key brings it
+        QTest::addColumn<QString>("taken");     // once pasted or dropped; empty: not a text
+        const auto row = [](const char *name, int table, const QString &before, int at, const QString &brought,
+                            const QString &typed, const QString &taken) {
+            QTest::newRow(name) << table << before << at << brought << typed << taken;
+        };
+        // Ordinary typing, and what pastes and drops keep of it.
+        row("over the whole box", HR, u"12345"_qs, 0, u"1000"_qs, u"41000 "_qs, u"41000 "_qs);
+        row("behind the digits", HR, u"12"_qs, 3, u"345"_qs, u"412345"_qs, u"412345"_qs);
+        row("into an empty box", HR, u""_qs, 1, u"12345"_qs, u"412345"_qs, u"412345"_qs);
+        row("Backspace", HR, u"12345"_qs, 6, u"\b"_qs, u"41234 "_qs, u""_qs);
+        row("Backspace over the whole box", HR, u"12345"_qs, 0, u"\b"_qs, u"4     "_qs, u""_qs);
+        row("closing line end", HR, u""_qs, 1, u"123\r\n"_qs, u""_qs, u"4123  "_qs);
+        row("Arabic-Indic digits", HR, u""_qs, 1, u"\u0661\u0662\u0663"_qs, u"4123  "_qs, u"4123  "_qs);
+        row("Persian digits", HR, u"1"_qs, 2, u"\u06F2\u06F3\u06F4"_qs, u"41234 "_qs, u"41234 "_qs);
+        // A key the box does not take is refused alone; a text holding one, whole.
+        row("point", HR, u""_qs, 1, u"12.5"_qs, u"4125  "_qs, u"4     "_qs);
+        row("group separator", HR, u""_qs, 1, u"1,234"_qs, u"41234 "_qs, u"4     "_qs);
+        row("Arabic comma", HR, u""_qs, 1, u"1\u060C234"_qs, u"41234 "_qs, u"4     "_qs);
+        row("letter", HR, u""_qs, 1, u"12a3"_qs, u"4123  "_qs, u"4     "_qs);
+        row("no-break space", HR, u""_qs, 1, u"12\u00A03"_qs, u"4123  "_qs, u"4     "_qs);
+        row("too long", HR, u""_qs, 1, u"1234567"_qs, u"412345"_qs, u"4     "_qs);
+        row("no room behind the digits", HR, u"12"_qs, 3, u"3456"_qs, u"412345"_qs, u"412   "_qs);
+        row("too long, onto the digit", HR, u"777"_qs, 0, u"123456"_qs, u"412345"_qs, u"4777  "_qs);
+        row("too long behind the digit, onto it", HR, u"777"_qs, 0, u"4123456"_qs, u"412345"_qs, u"4777  "_qs);
+        // Behind the digit, the table's digit is a digit.
+        row("table digit behind the digit", HR, u""_qs, 1, u"40200"_qs, u"440200"_qs, u"440200"_qs);
+        // Onto the digit: the address as shown, whatever the box held.
+        row("address onto an empty box", HR, u""_qs, 0, u"40200"_qs, u"40200 "_qs, u"40200 "_qs);
+        row("address onto a shorter box", HR, u"777"_qs, 0, u"40200"_qs, u"40200 "_qs, u"40200 "_qs);
+        row("address onto as full a box", HR, u"7777"_qs, 0, u"40200"_qs, u"40200 "_qs, u"40200 "_qs);
+        row("address onto a full box", HR, u"10001"_qs, 0, u"40200"_qs, u"40200 "_qs, u"40200 "_qs);
+        row("copied box onto a full box", HR, u"10001"_qs, 0, u"40200 "_qs, u"40200 "_qs, u"40200 "_qs);
+        row("short address onto a full box", HR, u"12345"_qs, 0, u"477"_qs, u"477   "_qs, u"477   "_qs);
+        row("Arabic-Indic address", HR, u"10001"_qs, 0, u"\u0664\u0660\u0662\u0660\u0660"_qs, u"40200 "_qs,
+            u"40200 "_qs);
+        row("Persian address", HR, u"10001"_qs, 0, u"\u06F4\u06F0\u06F2\u06F0\u06F0"_qs, u"40200 "_qs, u"40200 "_qs);
+        row("address with a blank inside", HR, u"777"_qs, 0, u"40 2 "_qs, u"40 2  "_qs, u"40 2  "_qs);
+        row("input register address", IR, u"777"_qs, 0, u"30200 "_qs, u"30200 "_qs, u"30200 "_qs);
+        row("coil address", CS, u"777"_qs, 0, u"012345"_qs, u"012345"_qs, u"012345"_qs);
+        // Onto the digit, a text that begins otherwise is the digits behind it.
+        row("other table's address", HR, u"12345"_qs, 0, u"30200"_qs, u"430200"_qs, u"430200"_qs);
     }
 
-    void addressTakesAPasteWholeOrNotAtAll()
+    void addressTakesEveryWayInAlike()
     {
+        QFETCH(int, table);
         QFETCH(QString, before);
-        QFETCH(bool, overAll);
+        QFETCH(int, at);
         QFETCH(QString, brought);
         QFETCH(QString, typed);
-        QFETCH(int, table);
+        QFETCH(QString, taken);
+        QStringList wrong;
         Run([&] {
             Pick(dlg->cboModbusFunction, table);
             TMaskedAddressEdit *e = dlg->txtAddress;
-            for (bool drop : {false, true}) {
+            for (const char *way : {"typed", "input method", "pasted", "dropped"}) {
+                const QString &expected = way[0] == 't' || way[0] == 'i' ? typed : taken;
+                if (expected.isEmpty()) continue;
                 Type(e, before);
-                if (overAll && !drop) e->selectAll();
-                QPoint at = e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-                if (overAll) {
-                    while (e->cursorPositionAt(at) > 0 && at.x() > 0) at.rx()--;   // onto the prefix
-                    QCOMPARE(e->cursorPositionAt(at), 0);
+                if (at == 0) e->selectAll();
+                else e->setCursorPosition(at);
+                if (way[0] == 't' || way[0] == 'i') {
+                    for (QChar c : brought) {
+                        QInputMethodEvent commit;
+                        commit.setCommitString(QString(c));
+                        if (c == QLatin1Char('\b')) QTest::keyClick(e, Qt::Key_Backspace);
+                        else if (way[0] == 'i') QApplication::sendEvent(e, &commit);
+                        else QTest::sendKeyEvent(QTest::Click, e, Qt::Key(c.unicode()), QString(c), Qt::NoModifier);
+                    }
+                } else if (way[0] == 'p') {
+                    PasteInto(e, brought, false);
+                } else {
+                    // The middle of the stretch where a drop lands at that position.
+                    const int y = e->height() / 2;
+                    int first = -1, last = -1;
+                    for (int x = 0; x < e->width(); ++x)
+                        if (e->cursorPositionAt(QPoint(x, y)) == at) (first < 0 ? first : last) = x;
+                    DropInto(e, brought, QPoint((first + std::max(first, last)) / 2, y));
                 }
-                if (drop) DropInto(e, brought, at);
-                else PasteInto(e, brought, false);
-                QCOMPARE(QString::fromStdString(e->Typed()), typed);
+                if (e->displayText() != expected) wrong << QStringLiteral("%1 \"%2\"").arg(QLatin1String(way), e->displayText());
             }
         });
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u", "_qs)));
     }
 
     // An address pasted as the box shows it is the address typed behind the prefix.
