@@ -9,10 +9,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
@@ -191,6 +193,67 @@ TEST(FileWrites, OnlyRegularFilesAreWrittenLinksAreKept)
         EXPECT_EQ(Kind(d + "null"), "device");
     }
     for (const char *l : {"loop-a", "to-folder", "to-fifo", "to-nowhere"}) EXPECT_EQ(Kind(d + l), "link");
+}
+
+// A save refuses the names a read refuses, with the read's reason, and leaves the folder as it was:
+// a name that ends in "/", or whose last link's target does, names a folder, and a path longer than
+// the system takes whole is not written a name at a time. The ordinary saves beside them still write.
+TEST(FileWrites, SaveRefusesWhatTheReadRefuses)
+{
+    TestDir dir;
+    const std::string d = dir.path();
+    dir.write("c.vlt", "old");
+    ASSERT_EQ(::mkdir((d + "folder").c_str(), 0755), 0);
+    for (const auto &[link, target] : {std::pair{"to-c", "c.vlt"}, {"to-c-slash", "c.vlt/"}, {"to-new-slash", "new.vlt/"}})
+        ASSERT_EQ(::symlink(target, (d + link).c_str()), 0);
+    // Folders of valid names, deep enough that a file in the last is named by PATH_MAX bytes.
+    std::string deep;
+    while (PATH_MAX - (d + deep).size() > NAME_MAX) {
+        deep += std::string(200, char('a' + deep.size() / 201)) + "/";
+        ASSERT_EQ(::mkdir((d + deep).c_str(), 0755), 0);
+    }
+    const std::string atLimit = deep + std::string(PATH_MAX - (d + deep).size() - 1, 'x');
+    const std::string pastLimit = atLimit + "x";
+    const std::string tooLong = "File name too long";
+    struct Case {
+        std::string name, why, written;   // why it is refused, or the file written
+    };
+    const Case cases[] = {
+        {"c.vlt/", "Not a directory", ""},
+        {"new.vlt/", "No such file or directory", ""},
+        {"to-c-slash", "Not a directory", ""},
+        {"to-new-slash", "No such file or directory", ""},
+        {"folder/", "It is a folder.", ""},
+        {pastLimit, tooLong, ""},
+        {std::string(NAME_MAX + 1, 'n'), tooLong, ""},
+        {"c.vlt", "", "c.vlt"},
+        {"to-c", "", "c.vlt"},
+        {atLimit, "", atLimit},
+    };
+    // Every name and what it holds, so that any file added, removed or changed is seen.
+    const auto contents = [&] {
+        std::map<std::string, std::string> all;
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(d, ec); !ec && it != std::filesystem::end(it);
+             it.increment(ec)) {
+            const std::string name = it->path().string().substr(d.size());
+            all[name] = Kind(d + name) + ":" + (Kind(d + name) == "file" ? dir.read(name) : "");
+        }
+        return all;
+    };
+    for (const auto &[name, why, written] : cases) {
+        SCOPED_TRACE(name.substr(0, 100));
+        const std::string path = d + name;
+        std::map<std::string, std::string> after = contents();
+        const std::string content = "saved as " + name.substr(0, 100);
+        const std::string failure = FailureOf([&] { WriteFileAtomic(path, content); });
+        const std::string read = FailureOf([&] { EXPECT_EQ(ReadFileBytes(path), content); });
+        if (!written.empty()) after[written] = "file:" + content;
+        const char *verb = why.rfind("No such", 0) == 0 ? "Cannot create file \"" : "Cannot write file \"";
+        EXPECT_EQ(failure, why.empty() ? "" : verb + path + "\". " + why);
+        EXPECT_EQ(read, why.empty() ? "" : "Cannot open file \"" + path + "\". " + why);
+        EXPECT_EQ(contents(), after);
+    }
 }
 
 // A file written with a mode that withholds group and other rights (the settings) loses those
