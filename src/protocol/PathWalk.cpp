@@ -87,11 +87,15 @@ HeldPath HoldPath(const std::string &path, LinkRule rule)
             rooted = false;
         }
     };
-    if (path.empty()) {
-        held.error = ENOENT;
+    // The system takes no longer path in one piece: walked a name at a time it would be written, and
+    // then no one could open it by that name.
+    if (path.empty() || path.size() >= PATH_MAX) {
+        held.error = path.empty() ? ENOENT : ENAMETOOLONG;
         return held;
     }
     start(path[0] == '/');
+    // A name that ends in "/" names a folder, and so does a last link whose target ends in one.
+    bool folderOnly = path.back() == '/';
     for (int hops = 0; !held.error && held.name.empty() && !rest.empty();) {
         const std::string name = std::move(rest.back());
         rest.pop_back();
@@ -100,7 +104,7 @@ HeldPath HoldPath(const std::string &path, LinkRule rule)
         Fd step(::openat(held.folder.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat st;
         if (step.get() < 0 || ::fstat(step.get(), &st) != 0) {
-            if (!last || errno != ENOENT) held.error = errno;
+            if (!last || folderOnly || errno != ENOENT) held.error = errno;
             held.name = name;   // a file to be made, or where the walk stopped
             continue;
         }
@@ -124,6 +128,7 @@ HeldPath HoldPath(const std::string &path, LinkRule rule)
                     last && !held.linked ? "It is" + why : "It leads through \"" + Joined(link, rooted) + "\"," + why;
             } else {
                 held.linked = true;
+                folderOnly = folderOnly || (last && target.back() == '/');
                 if (target[0] == '/') start(true);
                 PushComponents(target, rest);
                 continue;
@@ -131,10 +136,10 @@ HeldPath HoldPath(const std::string &path, LinkRule rule)
             held.name = name;
             continue;
         }
-        if (last) {
-            held.name = name;
-        } else if (!S_ISDIR(st.st_mode)) {
+        if (!S_ISDIR(st.st_mode) && (!last || folderOnly)) {
             held.error = ENOTDIR;
+            held.name = name;
+        } else if (last) {
             held.name = name;
         } else {
             Append(names, name);

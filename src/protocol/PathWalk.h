@@ -47,7 +47,8 @@ struct HeldPath {
     std::string name;       // the last name in it ("." for a path naming a folder by itself)
     std::string resolved;   // the whole path, absolute and without "." or "..", for messages
     bool linked = false;    // a link was followed on the way
-    int error = 0;          // the system's reason where a step failed (ENOENT: a missing folder)
+    int error = 0;          // the system's reason where a step failed (ENOENT: a missing folder, or
+                            // a missing name that must be a folder; ENAMETOOLONG: a path of PATH_MAX)
     std::string refusal;    // where the rule stops the walk: why, naming the link and its target
 };
 

@@ -5,6 +5,7 @@
 #include "FileUtils.h"
 #include "GatewayTables.h"
 #include "NumFormat.h"
+#include "SkippedRows.h"
 #include "config_test_helpers.h"
 
 #include <chrono>
@@ -592,9 +593,14 @@ TEST(ConfigFile, FactorsBeyondTheRangeAreRefusedWhateverTheCLibraryLocale)
     ini.WriteString("TAG0", "FACTORA", "1,5E-400");
     ini.WriteString("TAG0", "FACTORB", "-1,8E308");
     Separator comma(',');
-    for (const char *locale : {"C", kDecimalCommaLocale}) {
+    const char *locales[] = {"C", kDecimalCommaLocale};
+    SkippedRows skipped(std::size(locales));
+    for (const char *locale : locales) {
         CLibraryLocale c(locale);
-        if (!c.Active()) GTEST_SKIP() << locale << " is not installed (scripts/setup generates it)";
+        if (!c.Active()) {
+            skipped.Skip(locale, "not installed (scripts/setup generates it)");
+            continue;
+        }
         TModbusTagConfig back;
         back.Name = "BEFORE";
         try {
@@ -607,6 +613,7 @@ TEST(ConfigFile, FactorsBeyondTheRangeAreRefusedWhateverTheCLibraryLocale)
         }
         EXPECT_EQ(back.Name, "BEFORE");
     }
+    if (skipped.NoneRan()) GTEST_SKIP() << skipped.Text();
 }
 
 // A file written where the decimal point is "," is read where it is ".", and the other way round,
