@@ -23,6 +23,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -46,7 +48,9 @@ std::string NotRecognized(const std::string &name)
 class OpenCounter {
 public:
     explicit OpenCounter(const std::string &path)
-        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), watch_(::inotify_add_watch(fd_, path.c_str(), IN_OPEN))
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          // Two like events in a row are told as one: the closes between the opens keep them apart.
+          watch_(::inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE))
     {
     }
     ~OpenCounter() { ::close(fd_); }
@@ -78,27 +82,32 @@ public:
     {
         ::signal(SIGPIPE, SIG_IGN);
         if (::mkfifo(path.c_str(), 0600) != 0) return;
-        feeder_ = std::thread([path, bytes = std::move(bytes)] {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-            for (size_t done = 0; fd >= 0 && done < bytes.size();) {
+        feeder_ = std::thread([this, bytes = std::move(bytes)] {
+            // The writer's open waits for a reader without blocking, so one that never comes cannot
+            // hold the test.
+            int fd = -1;
+            while (!stop_ && (fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (fd < 0) return;
+            ::fcntl(fd, F_SETFL, 0);
+            for (size_t done = 0; done < bytes.size();) {
                 const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
                 if (n <= 0) break;   // the reader went
                 done += size_t(n);
             }
-            if (fd >= 0) ::close(fd);
+            ::close(fd);
         });
     }
     ~FedPipe()
     {
-        // A reader that never came leaves the feeder in its open: come and go as one.
-        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) ::close(fd);
+        stop_ = true;
         if (feeder_.joinable()) feeder_.join();
     }
     const std::string &path() const { return path_; }
 
 private:
     std::string path_;
+    std::atomic<bool> stop_{false};
     std::thread feeder_;
 };
 
