@@ -18,6 +18,8 @@ public:
     // The operations every document kind supplies, in this order.
     virtual void New(const std::string &fileName) = 0;
     virtual void Open(const std::string &fileName) = 0;
+    // Open from the file's content, read already by the caller.
+    virtual void OpenContent(const std::string &fileName, const std::string &content) = 0;
     virtual bool GetFromVelto(const TDeviceData &device) = 0;
     virtual bool UpdateFile() = 0;
     virtual bool Save();

@@ -5,6 +5,7 @@
 #include "ChildWin.h"
 #include "Command.h"
 #include "FileDialog.h"
+#include "FileUtils.h"
 #include "Icons.h"
 #include "InfoMsg.h"
 #include "KeyFilter.h"
@@ -54,6 +55,16 @@ const Column kColumns[kVisibleColumns] = {
     {"Version", 50, Qt::AlignHCenter},    {"DHCP", 50, Qt::AlignHCenter},     {"IP Address", 95, Qt::AlignHCenter},
     {"Netmask", 95, Qt::AlignHCenter},    {"Gateway", 95, Qt::AlignHCenter},  {"Remote IP/Host", 95, Qt::AlignLeft},
 };
+
+// The first probe, in the open command's order, that takes the file's content.
+std::optional<DocKind> ProbedKind(const std::string &content)
+{
+    if (IsModbusConfigContent(content)) return DocKind::Modbus;
+    if (IsHostlinkConfigContent(content)) return DocKind::Hostlink;
+    if (IsDF1ConfigContent(content)) return DocKind::DF1;
+    if (IsSiteContent(content)) return DocKind::Site;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -552,16 +563,15 @@ void TMainForm::FileOpenExecute()
 void TMainForm::OpenFile(const std::string &fileName)
 {
     RunCommand([&]() {
-        std::optional<DocKind> kind;
-        if (IsModbusConfigFile(fileName)) kind = DocKind::Modbus;
-        else if (IsHostlinkConfigFile(fileName)) kind = DocKind::Hostlink;
-        else if (IsDF1ConfigFile(fileName)) kind = DocKind::DF1;
-        else if (IsSiteFile(fileName)) kind = DocKind::Site;
+        // The probes and the document take the same bytes: a slow disk is read once, and a pipe
+        // can be read only once.
+        const std::optional<std::string> content = ReadDocumentFile(fileName);
+        const std::optional<DocKind> kind = content ? ProbedKind(*content) : std::nullopt;
         if (!kind || !FindDocumentClass(*kind)) {
             ShowError(Format("The File \"%s\" is not recognized as a valid file", fileName.c_str()));
             return;
         }
-        CreateDocument(*kind)->Open(fileName);
+        CreateDocument(*kind)->OpenContent(fileName, *content);
     });
 }
 

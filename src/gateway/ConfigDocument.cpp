@@ -80,9 +80,19 @@ void TMDIGatewayConfig::New(const std::string &fileName)
 void TMDIGatewayConfig::Open(const std::string &fileName)
 {
     if (!FileExists(fileName)) return;
+    Load(fileName, [&] { return std::make_unique<TMemIniFile>(fileName); });
+}
+
+void TMDIGatewayConfig::OpenContent(const std::string &fileName, const std::string &content)
+{
+    Load(fileName, [&] { return std::make_unique<TMemIniFile>(fileName, content); });
+}
+
+void TMDIGatewayConfig::Load(const std::string &fileName, const std::function<std::unique_ptr<TMemIniFile>()> &load)
+{
     std::unique_ptr<TMemIniFile> ini;
     try {
-        ini = std::make_unique<TMemIniFile>(fileName);
+        ini = load();
     } catch (const EFileError &e) {
         // Read whole or not at all: a part of the file would be all that a save writes back.
         ShowError(e.what());

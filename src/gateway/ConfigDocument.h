@@ -10,6 +10,7 @@
 #include "DocumentInterfaces.h"
 #include "IniFile.h"
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -40,6 +41,7 @@ public:
     // Document operations
     void New(const std::string &fileName) override;
     void Open(const std::string &fileName) override;
+    void OpenContent(const std::string &fileName, const std::string &content) override;
     bool GetFromVelto(const TDeviceData &device) override;
     bool UpdateFile() override;
     bool SaveAs() override;
@@ -149,6 +151,8 @@ protected:
     void WatchEdit(QLineEdit *edit);
 
 private:
+    // Shows the image `load` gives, or the reason the file cannot be opened.
+    void Load(const std::string &fileName, const std::function<std::unique_ptr<TMemIniFile>()> &load);
     void BuildSerialPage();
     void BuildEmailPage();
     void BuildTagsPage();

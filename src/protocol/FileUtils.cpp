@@ -272,7 +272,7 @@ bool FileFound(const std::string &path)
 {
     struct stat st;
     if (path.empty()) return false;
-    if (::stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
+    if (::stat(path.c_str(), &st) == 0) return Readable(st);
     const int e = errno;
     if (e == ENOENT || e == ENOTDIR || e == ELOOP) return false;
     CheckLinkForReading(path);
@@ -329,6 +329,13 @@ void CheckDocumentFileSize(const std::string &path)
 {
     const int64_t size = FileSize(path);
     if (size > kMaxDocumentFileSize) TooLarge(path, std::to_string(size));
+}
+
+std::optional<std::string> ReadDocumentFile(const std::string &path, const ReadWaits &waits)
+{
+    if (!FileFound(path)) return std::nullopt;
+    CheckDocumentFileSize(path);
+    return ReadFileBytes(path, waits);
 }
 
 std::string LinkTarget(const std::string &path)

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -19,9 +20,9 @@ public:
 constexpr int64_t kMaxDocumentFileSize = 4 * 1048576;
 
 bool FileExists(const std::string &path);                 // a regular file
-// Whether a regular file is at `path`: false where nothing (or no regular file) is there; raises
-// EFileError ("Cannot open file ...") where the system will not tell, as for a file in a folder the
-// user may not enter.
+// Whether a file to read is at `path`, a regular file or a named pipe: false where nothing (or
+// anything else) is there; raises EFileError ("Cannot open file ...") where the system will not
+// tell, as for a file in a folder the user may not enter.
 bool FileFound(const std::string &path);
 int64_t FileSize(const std::string &path);                // -1 when it cannot be found
 // How long a read from a named pipe may wait: for its next bytes, and for its end in all. A regular
@@ -41,6 +42,9 @@ std::string ReadFileBytes(const std::string &path, const ReadWaits &waits = {});
 std::string ReadFileHead(const std::string &path, size_t count, const ReadWaits &waits = {});
 // Raises EFileError naming the file when it is larger than any document can be.
 void CheckDocumentFileSize(const std::string &path);
+// A document's file read whole, in one read: nothing where FileFound finds nothing; otherwise the
+// size check above, then ReadFileBytes. Raises EFileError.
+std::optional<std::string> ReadDocumentFile(const std::string &path, const ReadWaits &waits = {});
 // Whether the user may read or write the file. The mode bits count even for root, who could
 // read or write anything: a file whose read (write) bits are all clear is not read (written).
 bool MayReadFile(const std::string &path);

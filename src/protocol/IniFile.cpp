@@ -53,13 +53,23 @@ TMemIniFile::TMemIniFile(const std::string &fileName) : d(std::make_unique<Impl>
 {
     if (!FileExists(fileName)) return;
     CheckDocumentFileSize(fileName);
-    const std::string text = ReadFileBytes(fileName);
+    LoadFileContent(ReadFileBytes(fileName));
+}
+
+TMemIniFile::TMemIniFile(const std::string &fileName, const std::string &content)
+    : d(std::make_unique<Impl>()), fileName_(fileName)
+{
+    LoadFileContent(content);
+}
+
+void TMemIniFile::LoadFileContent(const std::string &content)
+{
     // The INI reader ends the text at a zero byte: what follows would be lost on the next save.
-    const size_t zero = text.find('\0');
+    const size_t zero = content.find('\0');
     if (zero != std::string::npos)
-        throw EFileError("The File \"" + fileName + "\" is not a text file: it holds a zero byte at offset " +
+        throw EFileError("The File \"" + fileName_ + "\" is not a text file: it holds a zero byte at offset " +
                          std::to_string(zero) + ".");
-    LoadFromText(text);
+    LoadFromText(content);
 }
 
 TMemIniFile::~TMemIniFile() = default;

@@ -16,6 +16,8 @@ public:
     // Loads the file when it exists. EFileError when it exists but cannot be read, is larger than
     // any document, or holds a zero byte (the text after it could not be kept).
     explicit TMemIniFile(const std::string &fileName);
+    // The image of `fileName` from its content, read already; EFileError for a zero byte, as above.
+    TMemIniFile(const std::string &fileName, const std::string &content);
     ~TMemIniFile();
     TMemIniFile(const TMemIniFile &) = delete;
     TMemIniFile &operator=(const TMemIniFile &) = delete;
@@ -44,6 +46,8 @@ public:
     void UpdateFile() const;       // writes GetText() to FileName(), replacing it atomically
 
 private:
+    void LoadFileContent(const std::string &content);
+
     struct Impl;
     std::unique_ptr<Impl> d;
     std::string fileName_;

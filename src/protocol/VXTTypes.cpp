@@ -16,16 +16,33 @@ TTagKind SimpleTagKind(uint8_t source, uint8_t type, uint8_t scale)
     return KindFloat;
 }
 
-bool ProbeConfig(const std::string &fileName, const char *fileType, const char *fileVersion)
+bool ProbeConfig(const std::string &content, const char *fileType, const char *fileVersion)
 {
-    if (!FileFound(fileName)) return false;
-    CheckDocumentFileSize(fileName);
     // The header section may stand anywhere in the text; a zero byte ends the text for this look,
     // the document itself refuses such a file with its own message.
     TMemIniFile ini;
-    ini.LoadFromText(ReadFileBytes(fileName));
+    ini.LoadFromText(content);
     return ini.ReadString("GENERAL", "FILETYPE", "") == fileType &&
            ini.ReadString("GENERAL", "FILEVERSION", "") == fileVersion;
+}
+
+// The header and the container's length decide; `head` holds at least the header where there is one.
+bool SiteHeaderMatches(const std::string &head, int64_t size)
+{
+    TVeltoSite site{std::string()};
+    site.LoadFromBytes(head.substr(0, size_t(TVeltoSite::kHeaderSize)));
+    const TSiteHeader h = site.ReadHeader();
+    if (site.Size() < TVeltoSite::kHeaderSize || h.Version != 1) return false;
+    // A web site saved without files keeps the header of a new container (total 34 for 8 bytes);
+    // it is still a web site the user must be able to open again.
+    const bool emptySite = size == 8 && h.FileCount == 0 && h.TotalSize == 34;
+    return emptySite || h.TotalSize == uint64_t(size);
+}
+
+bool ProbeFile(const std::string &fileName, bool (*probe)(const std::string &))
+{
+    const std::optional<std::string> content = ReadDocumentFile(fileName);
+    return content && probe(*content);
 }
 
 }  // namespace
@@ -46,26 +63,28 @@ TTagKind HostlinkTagKind(const THostlinkTagConfig &t) { return SimpleTagKind(t.S
 
 TTagKind DF1TagKind(const TDF1TagConfig &t) { return SimpleTagKind(t.Source, t.Type, t.Scale); }
 
-bool IsModbusConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "MB", "1.0"); }
+bool IsModbusConfigContent(const std::string &content) { return ProbeConfig(content, "MB", "1.0"); }
 
-bool IsHostlinkConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "HL", "1.0"); }
+bool IsHostlinkConfigContent(const std::string &content) { return ProbeConfig(content, "HL", "1.0"); }
 
-bool IsDF1ConfigFile(const std::string &fileName) { return ProbeConfig(fileName, "DF1", "2.0"); }
+bool IsDF1ConfigContent(const std::string &content) { return ProbeConfig(content, "DF1", "2.0"); }
+
+bool IsSiteContent(const std::string &content) { return SiteHeaderMatches(content, int64_t(content.size())); }
+
+bool IsModbusConfigFile(const std::string &fileName) { return ProbeFile(fileName, IsModbusConfigContent); }
+
+bool IsHostlinkConfigFile(const std::string &fileName) { return ProbeFile(fileName, IsHostlinkConfigContent); }
+
+bool IsDF1ConfigFile(const std::string &fileName) { return ProbeFile(fileName, IsDF1ConfigContent); }
 
 bool IsSiteFile(const std::string &fileName)
 {
     if (!FileFound(fileName)) return false;
     CheckDocumentFileSize(fileName);
-    // The header and the file's length decide: only the header is read.
-    const int64_t size = FileSize(fileName);
-    TVeltoSite site{std::string()};
-    site.LoadFromBytes(ReadFileHead(fileName, size_t(TVeltoSite::kHeaderSize)));
-    TSiteHeader h = site.ReadHeader();
-    if (site.Size() < 8 || h.Version != 1) return false;
-    // A web site saved without files keeps the header of a new container (total 34 for 8 bytes);
-    // it is still a web site the user must be able to open again.
-    const bool emptySite = size == 8 && h.FileCount == 0 && h.TotalSize == 34;
-    return emptySite || h.TotalSize == uint64_t(size);
+    // A file's length is known without reading it, so only its header is read; a pipe's only once
+    // it is read whole.
+    if (!FileExists(fileName)) return IsSiteContent(ReadFileBytes(fileName));
+    return SiteHeaderMatches(ReadFileHead(fileName, size_t(TVeltoSite::kHeaderSize)), FileSize(fileName));
 }
 
 }  // namespace vxt

@@ -144,8 +144,15 @@ TTagKind ModbusTagKind(const TModbusTagConfig &tag);
 TTagKind HostlinkTagKind(const THostlinkTagConfig &tag);
 TTagKind DF1TagKind(const TDF1TagConfig &tag);
 
-// False for a missing file or one that is no INI text of the family; EFileError when a file that
-// exists cannot be read.
+// The probes on a file's content, read whole (ReadDocumentFile): the open command reads a file
+// once and both probes and loads it from those bytes.
+bool IsModbusConfigContent(const std::string &content);
+bool IsHostlinkConfigContent(const std::string &content);
+bool IsDF1ConfigContent(const std::string &content);
+bool IsSiteContent(const std::string &content);
+
+// The same probes on a file: false for a missing file or one that is no INI text of the family;
+// EFileError when a file that exists cannot be read.
 bool IsModbusConfigFile(const std::string &fileName);
 bool IsHostlinkConfigFile(const std::string &fileName);
 bool IsDF1ConfigFile(const std::string &fileName);

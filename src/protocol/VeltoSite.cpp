@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace vxt {
 
@@ -54,6 +55,10 @@ TVeltoSite::TVeltoSite(const std::string &fileName) : FileName(fileName)
         Stream.assign(kHeaderSize, '\0');
         WriteHeader(TSiteHeader{});
     }
+}
+
+TVeltoSite::TVeltoSite(const std::string &fileName, std::string content) : FileName(fileName), Stream(std::move(content))
+{
 }
 
 TSiteHeader TVeltoSite::ReadHeader() const

@@ -41,6 +41,8 @@ public:
     // Reads the file whole when it exists (EFileError when it cannot be read); otherwise an empty
     // container, nothing created on disk.
     explicit TVeltoSite(const std::string &fileName);
+    // The container of `fileName` from its bytes, read already.
+    TVeltoSite(const std::string &fileName, std::string content);
 
     int32_t FreeSpace() const { return kCapacity - Size(); }
     int FileCount() const;                          // N from the header (0 for fewer than 8 bytes)

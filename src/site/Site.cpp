@@ -242,9 +242,19 @@ void TMDISite::New(const std::string &fileName)
 void TMDISite::Open(const std::string &fileName)
 {
     if (!FileExists(fileName)) return;
+    Load(fileName, [&] { return std::make_unique<TVeltoSite>(fileName); });
+}
+
+void TMDISite::OpenContent(const std::string &fileName, const std::string &content)
+{
+    Load(fileName, [&] { return std::make_unique<TVeltoSite>(fileName, content); });
+}
+
+void TMDISite::Load(const std::string &fileName, const std::function<std::unique_ptr<TVeltoSite>()> &load)
+{
     std::unique_ptr<TVeltoSite> opened;
     try {
-        opened = std::make_unique<TVeltoSite>(fileName);
+        opened = load();
         opened->CheckLayout();
     } catch (const std::exception &e) {
         ShowError(Format("The File \"%s\" cannot be opened as a Velto Web Site.\r\n%s", fileName.c_str(), e.what()));

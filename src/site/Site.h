@@ -7,6 +7,7 @@
 #include "DocumentInterfaces.h"
 #include "VeltoSite.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ public:
 
     void New(const std::string &fileName) override;
     void Open(const std::string &fileName) override;
+    void OpenContent(const std::string &fileName, const std::string &content) override;
     bool GetFromVelto(const TDeviceData &device) override;
     bool UpdateFile() override;
     bool SaveAs() override;
@@ -56,6 +58,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Shows the container `load` gives, or the reason it cannot be opened.
+    void Load(const std::string &fileName, const std::function<std::unique_ptr<TVeltoSite>()> &load);
     int SelectedRow() const;
     std::string RowName(int row) const;
     uint32_t RowSize(int row) const;

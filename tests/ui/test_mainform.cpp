@@ -34,6 +34,7 @@ public:
         Named = true;
         SetCaption(fileName);
     }
+    void OpenContent(const std::string &fileName, const std::string &) override { Open(fileName); }
     bool GetFromVelto(const TDeviceData &) override { return false; }
     bool UpdateFile() override
     {

@@ -1,6 +1,7 @@
 // New and Open through the main window with the real document kinds: the shared "noname" counter
 // across kinds and the get-from-device command, opening by the type probes, files that are not
 // recognised, the same file twice, and a damaged web site.
+#include "ConfigDocument.h"
 #include "FileDialog.h"
 #include "FileUtils.h"
 #include "GatewayModule.h"
@@ -22,6 +23,14 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace vxt;
 using namespace vxt::test;
@@ -33,6 +42,84 @@ namespace {
 std::string NotRecognized(const std::string &name)
 {
     return "The File \"" + name + "\" is not recognized as a valid file";
+}
+
+// The opens of one file, as the system reports them to a watch on it.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::string &path)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          // Two like events in a row are told as one: the closes between the opens keep them apart.
+          watch_(::inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE))
+    {
+    }
+    ~OpenCounter() { ::close(fd_); }
+    bool Watching() const { return fd_ >= 0 && watch_ >= 0; }
+    // The opens since the last call: each is queued as it happens.
+    int Opens()
+    {
+        int opens = 0;
+        alignas(inotify_event) char buf[4096];
+        for (ssize_t n; (n = ::read(fd_, buf, sizeof buf)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                const auto *e = reinterpret_cast<const inotify_event *>(buf + at);
+                opens += (e->mask & IN_OPEN) != 0;
+                at += ssize_t(sizeof(inotify_event) + e->len);
+            }
+        }
+        return opens;
+    }
+
+private:
+    int fd_, watch_;
+};
+
+// A named pipe that gives `bytes` once, to the first reader that comes, as a program writing
+// into it would.
+class FedPipe {
+public:
+    FedPipe(const std::string &path, std::string bytes) : path_(path)
+    {
+        ::signal(SIGPIPE, SIG_IGN);
+        if (::mkfifo(path.c_str(), 0600) != 0) return;
+        feeder_ = std::thread([this, bytes = std::move(bytes)] {
+            // The writer's open waits for a reader without blocking, so one that never comes cannot
+            // hold the test.
+            int fd = -1;
+            while (!stop_ && (fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (fd < 0) return;
+            ::fcntl(fd, F_SETFL, 0);
+            for (size_t done = 0; done < bytes.size();) {
+                const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+                if (n <= 0) break;   // the reader went
+                done += size_t(n);
+            }
+            ::close(fd);
+        });
+    }
+    ~FedPipe()
+    {
+        stop_ = true;
+        if (feeder_.joinable()) feeder_.join();
+    }
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::thread feeder_;
+};
+
+const char kSmtp[] = "[SMTP]\r\nENABLE=0\r\nSERVER=\r\nTIMEOUT=20\r\nRETRIES=5\r\nRETRYINT=10\r\nFROM=\r\nAUTH=0\r\n"
+                     "USER=\r\nPASS=\r\nTOO_0=\r\nTOO_1=\r\nTOO_2=\r\nTOO_3=\r\nTOO_4=\r\nTOO_5=\r\n\r\n";
+
+// A whole configuration of the family, its scan time 250 ms.
+QByteArray ConfigText(const char *type, const char *version, const char *com)
+{
+    return QByteArray("[GENERAL]\r\nFILETYPE=") + type + "\r\nFILEVERSION=" + version +
+           "\r\n\r\n[COM]\r\nCOMTYPE=0\r\nBAUD=9600\r\nPARITY=0\r\nSCANTIME=250\r\nMSGTOUT=1000\r\n" + com +
+           "\r\n" + kSmtp;
 }
 
 }  // namespace
@@ -165,6 +252,61 @@ private slots:
             QVERIFY(doc->Saved);
             QCOMPARE(doc->windowTitle(), QStr("Velto Web Site - " + path));
             QCOMPARE(qobject_cast<TMDISite *>(doc)->lstFiles->rowCount(), 1);
+        }
+    }
+
+    // Every kind is read once, from a file as from a pipe that can be read only once, and what
+    // refuses a file still says so as before.
+    void openReadsTheFileOnce_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("kind");     // a DocKind, -1 for none
+        QTest::addColumn<int>("loaded");   // a configuration's scan time, a web site's stored files
+        QTest::addColumn<QString>("box");  // the one box shown, %1 the name opened; empty for none
+        QTest::newRow("Modbus") << ConfigText("MB", "1.0", "FORMAT=0\r\nPKTTOUT=4\r\n") << int(DocKind::Modbus)
+                                << 250 << QString();
+        QTest::newRow("Hostlink") << ConfigText("HL", "1.0", "") << int(DocKind::Hostlink) << 250 << QString();
+        QTest::newRow("DF1") << ConfigText("DF1", "2.0", "DATABITS=8\r\nERRORMTHD=0\r\n") << int(DocKind::DF1)
+                             << 250 << QString();
+        TVeltoSite site{std::string()};
+        site.AddFile("page.htm", std::string(200000, 'p'));
+        QTest::newRow("web site") << QByteArray::fromStdString(site.Bytes()) << int(DocKind::Site) << 1 << QString();
+        QByteArray zero = ConfigText("MB", "1.0", "");
+        const qsizetype at = zero.indexOf("SERVER=") + 7;
+        zero.insert(at, '\0');
+        QTest::newRow("zero byte") << zero << -1 << 0
+                                   << QStringLiteral("The File \"%1\" is not a text file: it holds a zero byte at "
+                                                     "offset ") + QString::number(at) + QLatin1Char('.');
+        QTest::newRow("no document") << QByteArray("just some text\r\n") << -1 << 0 << QStr(NotRecognized("%1"));
+    }
+
+    void openReadsTheFileOnce()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, kind);
+        QFETCH(int, loaded);
+        QFETCH(QString, box);
+        const std::string path = Write("document", content.toStdString());
+        OpenCounter counter(path);
+        QVERIFY(counter.Watching());
+        ReadFileBytes(path);
+        const int oneRead = counter.Opens();
+        QVERIFY(oneRead >= 1);
+        FedPipe pipe(StdStr(dir->filePath(QStringLiteral("pipe"))), content.toStdString());
+        for (const std::string &name : {path, pipe.path()}) {
+            boxes->Clear();
+            form->OpenFile(name);
+            if (name == path) QCOMPARE(counter.Opens(), oneRead);
+            QCOMPARE(boxes->Texts(), box.isEmpty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{StdStr(box.arg(QStr(name)))});
+            QCOMPARE(DocumentCount(), kind < 0 ? 0 : 1);
+            if (kind < 0) continue;
+            TMDIChild *doc = form->ActiveDocument();
+            QCOMPARE(KindOf(doc), std::optional<DocKind>(DocKind(kind)));
+            QCOMPARE(doc->FileName, name);
+            if (auto *config = qobject_cast<TMDIGatewayConfig *>(doc)) QCOMPARE(config->sldScanTime->value(), loaded);
+            if (auto *web = qobject_cast<TMDISite *>(doc)) QCOMPARE(web->Site->FileCount(), loaded);
+            CloseDocuments(form);
         }
     }
 

@@ -81,43 +81,61 @@ TEST(TagKind, HostlinkAndDF1Rules)
     EXPECT_EQ(DF1TagKind(d), KindInteger);
 }
 
-TEST(FileProbes, ConfigurationFamilies)
+// Each row is a file's content and the probes that take it; the probes of a file's content and
+// those of the file itself agree on every row.
+TEST(FileProbes, ContentAndFile)
 {
-    TestDir dir;
-    auto file = [&](const std::string &name, const std::string &type, const std::string &version) {
-        return dir.write(name, "[GENERAL]\r\nFILETYPE=" + type + "\r\nFILEVERSION=" + version + "\r\n\r\n");
+    const auto config = [](const std::string &type, const std::string &version) {
+        return "[GENERAL]\r\nFILETYPE=" + type + "\r\nFILEVERSION=" + version + "\r\n\r\n";
     };
-    std::string mb = file("mb.vlt", "MB", "1.0");
-    std::string hl = file("hl.vlt", "HL", "1.0");
-    std::string df = file("df.vlt", "DF1", "2.0");
-    EXPECT_TRUE(IsModbusConfigFile(mb));
-    EXPECT_FALSE(IsHostlinkConfigFile(mb));
-    EXPECT_TRUE(IsHostlinkConfigFile(hl));
-    EXPECT_TRUE(IsDF1ConfigFile(df));
-    EXPECT_FALSE(IsDF1ConfigFile(file("df1.vlt", "DF1", "1.0")));
-    EXPECT_FALSE(IsModbusConfigFile(file("v2.vlt", "MB", "2.0")));
-    EXPECT_FALSE(IsModbusConfigFile(file("lower.vlt", "mb", "1.0")));
-    EXPECT_TRUE(IsModbusConfigFile(dir.write("case.vlt", "[general]\nfiletype=MB\nFileVersion=1.0\n")));
-    EXPECT_FALSE(IsModbusConfigFile(dir.file("missing.vlt")));
-    EXPECT_FALSE(IsModbusConfigFile(dir.write("bin.vlt", std::string("\x01\x00\x00\x00\x22\x00\x00\x00", 8))));
-    EXPECT_FALSE(IsSiteFile(mb));
-}
-
-TEST(FileProbes, SiteFile)
-{
+    const std::string header = std::string("\x01\x00\x01\x00\x27\x00\x00\x00", 8);
+    const std::string entry = std::string("a\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20) + std::string("\x01\0\0\0\0\0", 6);
+    constexpr unsigned MB = 1, HL = 2, DF1 = 4, Site = 8;
+    const auto takenBy = [](bool mb, bool hl, bool df1, bool site) {
+        return (mb ? MB : 0) | (hl ? HL : 0) | (df1 ? DF1 : 0) | (site ? Site : 0);
+    };
+    const struct {
+        const char *name;
+        std::string content;
+        unsigned takenBy;
+    } rows[] = {
+        {"Modbus", config("MB", "1.0"), MB},
+        {"Hostlink", config("HL", "1.0"), HL},
+        {"DF1", config("DF1", "2.0"), DF1},
+        {"DF1 of version 1.0", config("DF1", "1.0"), 0},
+        {"Modbus of version 2.0", config("MB", "2.0"), 0},
+        {"type in lower case", config("mb", "1.0"), 0},
+        {"names in any case", "[general]\nfiletype=MB\nFileVersion=1.0\n", MB},
+        {"header after another section", "[COM]\r\nBAUD=9600\r\n" + config("HL", "1.0"), HL},
+        // The text ends at a zero byte for the probe; the document refuses the file itself.
+        {"zero byte after the header", config("MB", "1.0") + "[SMTP]\r\nSERVER=a" + std::string(1, '\0') + "b\r\n", MB},
+        {"zero byte before the header", std::string(1, '\0') + config("MB", "1.0"), 0},
+        {"web site of one file", header + entry + std::string("\x01\0\0\0Z", 5), Site},
+        // A web site saved without files says 34 while it is 8 bytes long, and opens again.
+        {"web site saved empty", std::string("\x01\x00\x00\x00\x22\x00\x00\x00", 8), Site},
+        {"total of 34 with one file", std::string("\x01\x00\x01\x00\x22\x00\x00\x00", 8), 0},
+        {"total of 34 for 9 bytes", std::string("\x01\x00\x00\x00\x22\x00\x00\x00\x00", 9), 0},
+        {"total one byte off", std::string("\x01\x00\x00\x00\x09\x00\x00\x00", 8), 0},
+        {"total equal to the length", std::string("\x01\x00\x00\x00\x08\x00\x00\x00", 8), Site},
+        {"container of version 2", std::string("\x02\x00\x00\x00\x08\x00\x00\x00", 8), 0},
+        {"shorter than a header", "\x01", 0},
+        {"empty", "", 0},
+    };
     TestDir dir;
-    EXPECT_TRUE(IsSiteFile(dir.write("one.kws", std::string("\x01\x00\x01\x00\x27\x00\x00\x00", 8) +
-                                                    std::string("a\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20) +
-                                                    std::string("\x01\0\0\0\0\0\x01\0\0\0Z", 11))));
-    // A web site saved without files says 34 while it is 8 bytes long, and opens again.
-    EXPECT_TRUE(IsSiteFile(dir.write("empty.kws", std::string("\x01\x00\x00\x00\x22\x00\x00\x00", 8))));
-    EXPECT_FALSE(IsSiteFile(dir.write("empty1.kws", std::string("\x01\x00\x01\x00\x22\x00\x00\x00", 8))));
-    EXPECT_FALSE(IsSiteFile(dir.write("long.kws", std::string("\x01\x00\x00\x00\x22\x00\x00\x00\x00", 9))));
-    EXPECT_FALSE(IsSiteFile(dir.write("off.kws", std::string("\x01\x00\x00\x00\x09\x00\x00\x00", 8))));
-    EXPECT_TRUE(IsSiteFile(dir.write("eight.kws", std::string("\x01\x00\x00\x00\x08\x00\x00\x00", 8))));
-    EXPECT_FALSE(IsSiteFile(dir.write("v2.kws", std::string("\x02\x00\x00\x00\x08\x00\x00\x00", 8))));
-    EXPECT_FALSE(IsSiteFile(dir.write("short.kws", "\x01")));
-    EXPECT_FALSE(IsSiteFile(dir.file("missing.kws")));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const unsigned byContent = takenBy(IsModbusConfigContent(row.content), IsHostlinkConfigContent(row.content),
+                                           IsDF1ConfigContent(row.content), IsSiteContent(row.content));
+        EXPECT_EQ(byContent, row.takenBy);
+        const std::string file = dir.write("probed", row.content);
+        const unsigned byFile =
+            takenBy(IsModbusConfigFile(file), IsHostlinkConfigFile(file), IsDF1ConfigFile(file), IsSiteFile(file));
+        EXPECT_EQ(byFile, row.takenBy);
+    }
+    for (const char *missing : {"missing.vlt", "missing.kws"}) {
+        EXPECT_FALSE(IsModbusConfigFile(dir.file(missing)));
+        EXPECT_FALSE(IsSiteFile(dir.file(missing)));
+    }
 }
 
 TEST(FileProbes, UnreadableFileRaises)
