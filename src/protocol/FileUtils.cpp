@@ -272,7 +272,7 @@ bool FileFound(const std::string &path)
 {
     struct stat st;
     if (path.empty()) return false;
-    if (::stat(path.c_str(), &st) == 0) return Readable(st);
+    if (::stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
     const int e = errno;
     if (e == ENOENT || e == ENOTDIR || e == ELOOP) return false;
     CheckLinkForReading(path);

@@ -20,9 +20,9 @@ public:
 constexpr int64_t kMaxDocumentFileSize = 4 * 1048576;
 
 bool FileExists(const std::string &path);                 // a regular file
-// Whether a file to read is at `path`, a regular file or a named pipe: false where nothing (or
-// anything else) is there; raises EFileError ("Cannot open file ...") where the system will not
-// tell, as for a file in a folder the user may not enter.
+// Whether a regular file is at `path`: false where nothing (or no regular file) is there; raises
+// EFileError ("Cannot open file ...") where the system will not tell, as for a file in a folder the
+// user may not enter.
 bool FileFound(const std::string &path);
 int64_t FileSize(const std::string &path);                // -1 when it cannot be found
 // How long a read from a named pipe may wait: for its next bytes, and for its end in all. A regular
