@@ -563,8 +563,7 @@ void TMainForm::FileOpenExecute()
 void TMainForm::OpenFile(const std::string &fileName)
 {
     RunCommand([&]() {
-        // The probes and the document take the same bytes: a slow disk is read once, and a pipe
-        // can be read only once.
+        // The probes and the document take the same bytes: a slow disk is read once.
         const std::optional<std::string> content = ReadDocumentFile(fileName);
         const std::optional<DocKind> kind = content ? ProbedKind(*content) : std::nullopt;
         if (!kind || !FindDocumentClass(*kind)) {

@@ -81,9 +81,7 @@ bool IsSiteFile(const std::string &fileName)
 {
     if (!FileFound(fileName)) return false;
     CheckDocumentFileSize(fileName);
-    // A file's length is known without reading it, so only its header is read; a pipe's only once
-    // it is read whole.
-    if (!FileExists(fileName)) return IsSiteContent(ReadFileBytes(fileName));
+    // The file's length is known without reading it: only the header is read.
     return SiteHeaderMatches(ReadFileHead(fileName, size_t(TVeltoSite::kHeaderSize)), FileSize(fileName));
 }
 
