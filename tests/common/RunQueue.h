@@ -40,6 +40,7 @@ inline int64_t ThreadRunQueueWaitNs()
     return ns < 0 ? 0 : ns;
 }
 
+namespace runqueue {
 inline std::vector<std::string> Entries(const std::string &folder)
 {
     std::vector<std::string> names;
@@ -50,6 +51,7 @@ inline std::vector<std::string> Entries(const std::string &folder)
     }
     return names;
 }
+}  // namespace runqueue
 
 // Child processes that only load the machine (a test's busy loops): their waits are not the
 // program's nor its device's.
@@ -70,13 +72,13 @@ public:
     {
         const std::string self = std::to_string(::getpid());
         std::vector<std::string> pids{self};
-        for (const std::string &tid : Entries("/proc/self/task")) {
+        for (const std::string &tid : runqueue::Entries("/proc/self/task")) {
             std::ifstream children("/proc/self/task/" + tid + "/children");
             for (std::string pid; children >> pid;)
                 if (!MachineLoadPids().count(pid)) pids.push_back(pid);
         }
         for (const std::string &pid : pids)
-            for (const std::string &tid : Entries("/proc/" + pid + "/task")) {
+            for (const std::string &tid : runqueue::Entries("/proc/" + pid + "/task")) {
                 const int64_t ns = RunQueueWaitNs("/proc/" + pid + "/task/" + tid + "/schedstat");
                 if (ns < 0) continue;
                 auto [it, fresh] = last_.try_emplace(tid, ns);
